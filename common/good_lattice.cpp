@@ -1,0 +1,189 @@
+#include "good_lattice.h"
+
+#include <cctype>
+#include <cstddef>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "failure.h"
+
+namespace weights {
+namespace {
+
+constexpr const char* kRuler = "_______________________\n";
+constexpr unsigned kRandMax = 2147483647u;
+
+// One "%d" conversion at text[at]: white space, optional sign, digits.
+bool read_integer(const std::string& text, std::size_t& at, int& value) {
+  while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+  std::size_t digits = at;
+  if (digits < text.size() && (text[digits] == '+' || text[digits] == '-')) ++digits;
+  if (digits >= text.size() || !std::isdigit(static_cast<unsigned char>(text[digits]))) {
+    return false;
+  }
+  const bool negative = text[at] == '-';
+  long long magnitude = 0;
+  for (; digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]));
+       ++digits) {
+    magnitude = magnitude * 10 + (text[digits] - '0');
+    if (magnitude > 2147483648LL) return false;
+  }
+  const long long signed_value = negative ? -magnitude : magnitude;
+  if (signed_value > 2147483647LL) return false;
+  value = static_cast<int>(signed_value);
+  at = digits;
+  return true;
+}
+
+bool is_prime(int n) {
+  if (n < 2) return false;
+  for (int d = 2; d * d <= n; ++d) {
+    if (n % d == 0) return false;
+  }
+  return true;
+}
+
+int euler_phi(int n) {
+  int result = n;
+  for (int p = 2; p * p <= n; ++p) {
+    if (n % p != 0) continue;
+    while (n % p == 0) n /= p;
+    result -= result / p;
+  }
+  if (n > 1) result -= result / n;
+  return result;
+}
+
+// Remembers each candidate's test result: the test costs up to n steps.
+class PrimitiveRootCache {
+ public:
+  explicit PrimitiveRootCache(int n) : n_(n), known_(static_cast<std::size_t>(n), -1) {}
+  bool passes(int b) {
+    signed char& entry = known_[static_cast<std::size_t>(b)];
+    if (entry < 0) entry = static_cast<signed char>(primitive_root(n_, b));
+    return entry == 1;
+  }
+
+ private:
+  int n_;
+  std::vector<signed char> known_;
+};
+
+}  // namespace
+
+std::vector<int> readPrimes(int count) {
+  std::ifstream file(kPrimeTableFile, std::ios::binary);
+  if (!file) throw Failure(std::string("Error to open the file ") + kPrimeTableFile + ".\n");
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::vector<int> table;
+  std::size_t at = 0;
+  int value = 0;
+  while (static_cast<int>(table.size()) < count && read_integer(text, at, value)) {
+    table.push_back(value);
+  }
+  return table;
+}
+
+int choose_modulus(const std::vector<int>& table, int samples) {
+  int chosen = 0;
+  bool found = false;
+  for (int entry : table) {
+    if (entry >= samples) {
+      chosen = entry;
+      found = true;
+      break;
+    }
+  }
+  if (!found) {
+    if (static_cast<int>(table.size()) < samples) {
+      throw Failure("Error... the prime table " + std::string(kPrimeTableFile) +
+                    " holds too few numbers for " + std::to_string(samples) + " samples.\n");
+    }
+    chosen = table.back();
+  }
+  if (chosen < 3 || chosen > kMaxModulus) {
+    throw Failure("Error... the prime table " + std::string(kPrimeTableFile) + " gives " +
+                  std::to_string(chosen) + " points; the number of points must lie in 3 .. " +
+                  std::to_string(kMaxModulus) + ".\n");
+  }
+  return chosen;
+}
+
+int rand_interval(int lo, int hi, Writer* trace) {
+  const unsigned range = static_cast<unsigned>(hi) - static_cast<unsigned>(lo) + 1u;
+  const unsigned bucket = kRandMax / range;
+  const unsigned limit = bucket * range;
+  unsigned r = 0;
+  do {
+    r = static_cast<unsigned>(std::rand());
+  } while (r >= limit);
+  const int result = lo + static_cast<int>(r / bucket);
+  if (trace != nullptr) {
+    trace->text("random value from function ");
+    trace->integer(result);
+    trace->text(" \n ");
+  }
+  return result;
+}
+
+int primitive_root(int n, int b) {
+  long long residue = 1;
+  for (int p = 1; p <= n - 3; ++p) {
+    residue = residue * b % n;
+    if (residue == 1) return 0;
+  }
+  return 1;
+}
+
+int passing_candidate_count(int n) {
+  // Prime n: the primitive roots. Composite n: no power of a candidate sharing a factor with n
+  // is 1, and a candidate prime to n has order at most phi(n) <= n - 3, except 3 modulo 4.
+  if (is_prime(n)) return euler_phi(n - 1);
+  return n - 1 - euler_phi(n) + (n == 4 ? 1 : 0);
+}
+
+std::vector<int> generating_vector(int s, int n, Writer& trace, Writer* draw_trace) {
+  std::vector<int> h{1};
+  std::vector<char> chosen(static_cast<std::size_t>(n), 0);
+  PrimitiveRootCache test(n);
+  int distinct = 0;
+  int passing = -1;  // counted when first needed
+  while (static_cast<int>(h.size()) < s) {
+    const int g = rand_interval(2, n - 1, draw_trace);
+    char& used = chosen[static_cast<std::size_t>(g)];
+    if (used != 0) {
+      if (passing < 0) passing = passing_candidate_count(n);
+      if (distinct < passing) continue;  // drawn again: another passing value is still free
+    } else if (!test.passes(g)) {
+      continue;
+    }
+    if (used == 0) ++distinct;
+    used = 1;
+    h.push_back(g);
+    trace.text("hi = ");
+    trace.integer(g);
+    trace.put('\n');
+  }
+  return h;
+}
+
+void glp(Writer& /*stream*/, Writer& trace, int s, int n, double* cube) {
+  rand_interval(2, n - 1, &trace);  // drawn and discarded, as the construction has always done
+  const std::vector<int> h = generating_vector(s, n, trace, &trace);
+  trace.text(kRuler);
+  const std::size_t width = static_cast<std::size_t>(s);
+  for (int k = 1; k <= n; ++k) {
+    double* point = cube + static_cast<std::size_t>(k - 1) * width;
+    for (int j = 0; j < s; ++j) {
+      point[j] = lattice_coordinate(lattice_index(k, h[static_cast<std::size_t>(j)], n), n);
+      trace.fixed(point[j]);
+      trace.put('\t');
+    }
+    trace.put('\n');
+  }
+  trace.text(kRuler);
+}
+
+}  // namespace weights

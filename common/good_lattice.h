@@ -1,0 +1,64 @@
+// The good-lattice-point construction: the prime table, random candidates, the primitive-root
+// test, the generating vector and the lattice itself.
+#pragma once
+
+#include <vector>
+
+#include "writer.h"
+
+namespace weights {
+
+/// The prime table file, read from the working directory.
+inline constexpr const char* kPrimeTableFile = "primes.dat";
+/// Largest number of samples the lattice tools accept.
+inline constexpr int kMaxSamples = 20000;
+/// Largest lattice modulus: below it every product of two residues fits a signed 32-bit int.
+inline constexpr int kMaxModulus = 46340;
+/// Largest dimension of the lattice tools; with kMaxModulus, (m - 1) * n stays far below 2^31
+/// and the point sets below 400 MB.
+inline constexpr int kMaxLatticeDimension = 1000;
+
+/// Reads up to `count` integers ("%d" one after another) from the prime table file; stops early
+/// at the end of the file or at text that is no integer. Throws Failure
+/// "Error to open the file primes.dat.\n" when the file cannot be opened.
+std::vector<int> readPrimes(int count);
+
+/// The prime choice: the first entry of `table` not below `samples`, or the last of `samples`
+/// entries when none is. Throws Failure when the table is too short for the choice or the
+/// chosen number lies outside 3 .. kMaxModulus.
+int choose_modulus(const std::vector<int>& table, int samples);
+
+/// A uniform integer of [lo, hi] by rejection sampling on rand(); lo <= hi. When trace is
+/// given, prints "random value from function %d \n " with the result.
+int rand_interval(int lo, int hi, Writer* trace = nullptr);
+
+/// 1 when no power b^p (1 <= p <= n - 3) is 1 modulo n, else 0: for a prime n, whether b is a
+/// primitive root. 2 <= b <= n - 1.
+int primitive_root(int n, int b);
+
+/// How many candidates of [2, n - 1] pass `primitive_root` (n, .), n >= 3.
+int passing_candidate_count(int n);
+
+/// The generating vector (1, h_2, ..., h_s) modulo n: every further component a candidate of
+/// [2, n - 1] drawn with rand_interval (traced into draw_trace when given) that passes the
+/// primitive-root test, announced as "hi = %d\n" on trace. Components differ from one another
+/// while unused passing candidates remain; after that repeats are accepted, so it always ends.
+std::vector<int> generating_vector(int s, int n, Writer& trace, Writer* draw_trace);
+
+/// Lattice index q(k, j) = k * h_j mod n, with n in place of 0.
+inline int lattice_index(int k, int h, int n) {
+  const int q = static_cast<int>(static_cast<long long>(k) * h % n);
+  return q == 0 ? n : q;
+}
+
+/// Cell midpoint (2q - 1) / (2n) of lattice index q.
+inline double lattice_coordinate(int q, int n) {
+  return static_cast<double>(2 * q - 1) / static_cast<double>(2 * n);
+}
+
+/// The good-lattice-point set of tglp_weights: n points of dimension s >= 1 into cube (n * s
+/// doubles, row-major), with one discarded draw before the generating vector and the points
+/// traced between two rulers. Nothing is written to `stream`.
+void glp(Writer& stream, Writer& trace, int s, int n, double* cube);
+
+}  // namespace weights

@@ -1,0 +1,39 @@
+// Allocation that fails with a message instead of an abort or a kill by the kernel.
+#pragma once
+
+#include <cstddef>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "failure.h"
+
+namespace weights {
+
+/// The message of every failed allocation.
+inline constexpr const char* kAllocationMessage =
+    "Error... not enough memory for %s values (%s bytes).\n";
+
+/// Physical memory of the machine in bytes (0 when unknown). A request beyond it would only
+/// be granted lazily and end with the kernel killing the process, so it counts as failed.
+std::size_t physical_memory_bytes();
+
+/// Throws the allocation Failure for `count` elements of `element_size` bytes.
+[[noreturn]] void fail_allocation(std::size_t count, std::size_t element_size);
+
+/// A zero-filled vector of `count` elements, or the allocation Failure.
+template <typename T>
+std::vector<T> allocate(std::size_t count) {
+  const std::size_t limit = physical_memory_bytes();
+  if (count > static_cast<std::size_t>(-1) / sizeof(T) ||
+      (limit != 0 && count * sizeof(T) > limit)) {
+    fail_allocation(count, sizeof(T));
+  }
+  try {
+    return std::vector<T>(count);
+  } catch (const std::bad_alloc&) {
+    fail_allocation(count, sizeof(T));
+  }
+}
+
+}  // namespace weights

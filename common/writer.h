@@ -1,0 +1,74 @@
+// Buffered text output to a file descriptor that keeps the first write error instead of
+// losing it; the trace on standard output and every weight file go through one of these.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "number_format.h"
+
+namespace weights {
+
+class Writer {
+ public:
+  /// A trace treats a reader that went away (EPIPE) as the normal end of its output, not as
+  /// an error; a file treats every failed write as an error.
+  enum class Kind { kFile, kTrace };
+
+  Writer(int fd, Kind kind);
+  /// Collects everything into *capture instead of a descriptor (for tests).
+  explicit Writer(std::string* capture);
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+  /// Flushes what is left; a failure is only recorded.
+  ~Writer();
+
+  void text(std::string_view s) {
+    if (s.size() > static_cast<std::size_t>(end_ - pos_)) drain();
+    if (s.size() > static_cast<std::size_t>(end_ - pos_)) return write_through(s.data(), s.size());
+    for (char c : s) *pos_++ = c;
+  }
+  void put(char c) {
+    room(1);
+    *pos_++ = c;
+  }
+  /// "%f" (also "%lf").
+  void fixed(double x) { pos_ = format_fixed(room(kMaxNumberChars), x); }
+  /// "%e".
+  void scientific(double x) { pos_ = format_scientific(room(kMaxNumberChars), x); }
+  /// "%d".
+  void integer(long long v) { pos_ = format_integer(room(kMaxNumberChars), v); }
+
+  /// Writes the buffer out; false once any write has failed.
+  bool flush();
+  /// Writes a block as is, after whatever is buffered (large copies skip the buffer).
+  void write_through(const char* data, std::size_t size);
+
+  /// errno of the first failed write, 0 while none failed (EPIPE on a trace does not count).
+  int error() const { return error_; }
+  /// True once the reader of a trace has gone: later output is dropped silently.
+  bool reader_gone() const { return reader_gone_; }
+
+ private:
+  static constexpr std::size_t kBufferSize = std::size_t{1} << 18;
+
+  char* room(std::size_t n) {
+    if (n > static_cast<std::size_t>(end_ - pos_)) drain();
+    return pos_;
+  }
+  void drain();
+  void emit(const char* data, std::size_t size);
+
+  int fd_ = -1;
+  std::string* capture_ = nullptr;
+  Kind kind_ = Kind::kFile;
+  std::unique_ptr<char[]> buffer_;
+  char* pos_ = nullptr;
+  char* end_ = nullptr;
+  int error_ = 0;
+  bool reader_gone_ = false;
+};
+
+}  // namespace weights
