@@ -1,0 +1,78 @@
+#include "glp_cube.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "exit_status.h"
+#include "failure.h"
+#include "good_lattice.h"
+#include "memory.h"
+#include "weight_file.h"
+
+namespace weights {
+namespace {
+
+void print_self_test(Writer& trace) {
+  for (int b = 2; b <= 6; ++b) {
+    trace.text("test primitive root 7, ");
+    trace.integer(b);
+    trace.text(" = ");
+    trace.integer(primitive_root(7, b));
+    trace.text(" \n");
+  }
+}
+
+}  // namespace
+
+void glp(Writer& stream, Writer& trace, int s, int N) {
+  const std::vector<int> h = generating_vector(s, N, trace, nullptr);
+  const std::size_t width = static_cast<std::size_t>(s);
+  std::vector<int> q = allocate<int>(width * static_cast<std::size_t>(N));
+  for (int k = 1; k <= N; ++k) {
+    int* row = q.data() + static_cast<std::size_t>(k - 1) * width;
+    for (int j = 0; j < s; ++j) {
+      row[j] = lattice_index(k, h[static_cast<std::size_t>(j)], N);
+      trace.text("q = ");
+      trace.integer(row[j]);
+      trace.put('\t');
+    }
+    trace.put('\n');
+  }
+  std::vector<double> point(width);
+  for (int k = 1; k <= N; ++k) {
+    const int* row = q.data() + static_cast<std::size_t>(k - 1) * width;
+    for (int j = 0; j < s; ++j) {
+      point[static_cast<std::size_t>(j)] = lattice_coordinate(row[j], N);
+      trace.text("x = ");
+      trace.fixed(point[static_cast<std::size_t>(j)]);
+      trace.put('\t');
+    }
+    print(stream, point.data(), s, RowFormat::kScientific);
+    trace.put('\n');
+  }
+}
+
+int run_glp_points(int m, int N, Writer& trace) {
+  if (N > kMaxSamples) throw Failure("Error... the number of samples should be lower than 20000\n");
+  if (N < 3) throw Failure("Error... the number of samples should be at least 3\n");
+  if (m < 1 || m > kMaxLatticeDimension) {
+    throw Failure("Error... the dimension should lie in 1 .. " +
+                  std::to_string(kMaxLatticeDimension) + "\n");
+  }
+  StagedPublication publication(file_name("./output/.weight_%.2dD_%d.glp", m, N),
+                                file_name("./output/weight_%.2dD_%d.glp", m, N));
+  glp(publication.rows(), trace, m, N);
+  publication.open_final();
+  Writer& header = publication.final_file();
+  header.text("# ");
+  header.integer(N);
+  header.put(' ');
+  header.integer(m);
+  header.put('\n');
+  publication.finish();
+  print_self_test(trace);
+  return kExitSuccess;
+}
+
+}  // namespace weights

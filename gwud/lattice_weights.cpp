@@ -1,0 +1,81 @@
+#include "lattice_weights.h"
+
+#include <cmath>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "exit_status.h"
+#include "failure.h"
+#include "memory.h"
+#include "simplex_mapping.h"
+#include "weight_file.h"
+
+namespace weights {
+
+double fractional_part(double x) { return x - std::floor(x); }
+
+double lattice(int i, int j, int N, double c, Writer* trace) {
+  const double value = j == 0 ? static_cast<double>(i + 1) / static_cast<double>(N)
+                              : fractional_part(static_cast<double>(i + 1) * c);
+  if (trace != nullptr) {
+    trace->text("value = ");
+    trace->fixed(value);
+    trace->text(" \n");
+  }
+  return value;
+}
+
+int LowSequences_lattices_weights(Writer& stream, int N, int m, const LatticeBuild& build,
+                                  Writer& trace) {
+  trace.text("trans = ");
+  trace.fixed(kLatticeConstants[6]);
+  trace.put('\n');
+  if (N <= 0) return 0;
+
+  Writer* detail = build.full_trace ? &trace : nullptr;
+  const std::size_t cube_width = static_cast<std::size_t>(m - 1);
+  std::vector<double> cube = allocate<double>(cube_width * static_cast<std::size_t>(N));
+  for (int i = 0; i < N; ++i) {
+    double* u = cube.data() + static_cast<std::size_t>(i) * cube_width;
+    for (int j = 0; j < m - 1; ++j) {
+      u[j] = lattice(i, j, N, kLatticeConstants[j], detail);
+      if (detail != nullptr) {
+        detail->text("B ");
+        detail->fixed(u[j]);
+        detail->put('\n');
+      }
+    }
+  }
+
+  SimplexMapping mapping(m, MultiplicationOrder::kProductFirst,
+                         build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
+  std::vector<double> w(static_cast<std::size_t>(m));
+  int count = 0;
+  for (int i = 0; i < N; ++i) {
+    mapping.map(cube.data() + static_cast<std::size_t>(i) * cube_width, w.data(), detail);
+    print(stream, w.data(), m, RowFormat::kScientific);
+    ++count;
+  }
+  return count;
+}
+
+int run_lattice_weights(const LatticeBuild& build, int m, int N, Writer& trace) {
+  if (m < 1 || m > kMaxLatticeObjectives) {
+    throw Failure("Error... the dimension should lie in 1 .. 10\n");
+  }
+  StagedPublication publication(file_name("./output/.weight_%.2dD_%d.gwud", m, N),
+                                file_name("./output/weight_%.2dD_%d.gwud", m, N));
+  const int count = LowSequences_lattices_weights(publication.rows(), N, m, build, trace);
+  publication.open_final();
+  Writer& header = publication.final_file();
+  header.text("# ");
+  header.integer(count);
+  header.put(' ');
+  header.integer(m);
+  header.put('\n');
+  publication.finish();
+  return kExitSuccess;
+}
+
+}  // namespace weights

@@ -1,0 +1,46 @@
+// The irrational-constant lattice weight generator behind gwud_weights and gwud_weights_prod.
+#pragma once
+
+#include "writer.h"
+
+namespace weights {
+
+/// The stored constants; coordinate j >= 1 of the lattice uses entry j. Entries 5 and 8 are
+/// kept exactly as stored, not as the nearest doubles to e^pi and log2(3).
+inline constexpr double kLatticeConstants[9] = {
+    0x1.921fb54442d18p+1,  // pi
+    0x1.6a09e667f3bcdp+0,  // sqrt(2)
+    0x1.9e3779b97f4a8p+0,  // golden ratio
+    0x1.5bf0a8b145769p+1,  // e
+    0x1.55237179fd803p+1,  // 2^sqrt(2)
+    0x1.724046eb09338p+4,  // e^pi, as stored
+    0x1.3289ab7cba20cp+1,  // the trans constant
+    0x1.62e42fefa39efp-1,  // ln 2
+    0x1.95c01a39fbd69p+0,  // log2(3), as stored
+};
+inline constexpr int kMaxLatticeObjectives = 10;
+
+/// The two builds differ in completion and in how much they trace.
+struct LatticeBuild {
+  bool corrected_completion;  // else product completion
+  bool full_trace;            // "value", "B" and "sum" lines besides the trans line
+};
+inline constexpr LatticeBuild kGwudWeights = {true, true};
+inline constexpr LatticeBuild kGwudWeightsProd = {false, false};
+
+/// x - floor(x).
+double fractional_part(double x);
+
+/// Coordinate j of point i of N: (i + 1) / N for j = 0, else the fractional part of (i + 1) * c.
+/// Traces "value = %f \n" when trace is given.
+double lattice(int i, int j, int N, double c, Writer* trace);
+
+/// Builds the N points (m - 1 coordinates each) whole, then maps each onto the simplex in
+/// product-first order and writes it as a "%e " row to stream. Returns the number of rows.
+int LowSequences_lattices_weights(Writer& stream, int N, int m, const LatticeBuild& build,
+                                  Writer& trace);
+
+/// One run: checks m, publishes ./output/weight_<m>D_<N>.gwud headed by "# count m".
+int run_lattice_weights(const LatticeBuild& build, int m, int N, Writer& trace);
+
+}  // namespace weights

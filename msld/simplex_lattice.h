@@ -1,0 +1,35 @@
+// The multi-layer simplex-lattice design behind msld_weights.
+#pragma once
+
+#include "weight_file.h"
+#include "writer.h"
+
+namespace weights {
+
+/// msld_weights speaks with its own messages: no period after the file names.
+inline constexpr FileMessages kMsldMessages = {"Error to open the file %s\n",
+                                               "Error to remove file %s",
+                                               "Error to write the file %s (%s)\n"};
+
+/// This program's row writer: "%f " rows, two-value rows divided by K, every row counted.
+struct LayerRowWriter {
+  Writer& stream;
+  int K;
+  int count = 0;
+  void print(const double* values, int n);
+};
+
+/// Rows of the design for M objectives and K layers, or -1 past 2^31 - 1 rows.
+long long design_row_count(int M, int K);
+
+/// Writes the edge of vertex i on layer r: r layer points, each after the edge's two ends.
+void pointLayer(LayerRowWriter& rows, Writer& trace, int M, int r, int i, int K, const double* C,
+                const double* B, double* out);
+
+/// The whole design: the two-objective lattice for M = 2, else vertices, centroid and layers.
+void simplex_lattice_design(LayerRowWriter& rows, Writer& trace, int M, int K);
+
+/// One run: checks M and K, publishes ./output/weight_<M>D_<K>.msld headed by "# count M".
+int run_msld_weights(int M, int K, Writer& trace);
+
+}  // namespace weights

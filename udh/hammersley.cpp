@@ -1,0 +1,86 @@
+#include "hammersley.h"
+
+#include <cstddef>
+#include <limits>
+#include <string>
+
+#include "exit_status.h"
+#include "failure.h"
+#include "memory.h"
+#include "simplex_mapping.h"
+#include "weight_file.h"
+
+namespace weights {
+namespace {
+
+constexpr FileMessages kHammersleyMessages = {"Error! File %s could not be opened!\n", "",
+                                              "Error! File %s could not be written (%s)!\n"};
+
+void check_arguments(int k, int N) {
+  if (k < 1 || k > kMaxObjectives) {
+    throw Failure("Error... numObjectives should lie in 1 .. 22\n");
+  }
+  if (static_cast<long long>(k) * N > std::numeric_limits<int>::max()) {
+    throw Failure("Error... numObjectives times numWeightVectors should not exceed 2147483647\n");
+  }
+}
+
+}  // namespace
+
+double radical_inverse(int n, int b) {
+  double value = 0.0;
+  double f = 1.0 / b;
+  while (n > 0) {
+    value = value + static_cast<double>(n % b) * f;
+    n = n / b;
+    f = f / b;
+  }
+  return value;
+}
+
+void hammersley_point(int i, int N, int k, double* U) {
+  const double x = static_cast<double>(i + 1);
+  const double y = static_cast<double>(N);
+  U[0] = ((x + x) - 1.0) / (y + y);
+  for (int j = 1; j <= k - 2; ++j) U[j] = radical_inverse(i + 1, P[j - 1]);
+}
+
+std::vector<double> hammersley_weights(const HammersleyBuild& build, int k, int N, Writer& trace) {
+  if (N <= 0) return {};
+  const std::size_t width = static_cast<std::size_t>(k);
+  std::vector<double> W = allocate<double>(width * static_cast<std::size_t>(N));
+  std::vector<double> U(width);
+  SimplexMapping mapping(k, MultiplicationOrder::kLeftToRight,
+                         build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
+  Writer* sum_trace = build.traces_and_heads ? &trace : nullptr;
+  for (int i = 0; i < N; ++i) {
+    if (k >= 2) hammersley_point(i, N, k, U.data());
+    mapping.map(U.data(), W.data() + static_cast<std::size_t>(i) * width, sum_trace);
+  }
+  return W;
+}
+
+int run_hammersley(const HammersleyBuild& build, int k, int N, Writer& trace) {
+  check_arguments(k, N);
+  const std::vector<double> W = hammersley_weights(build, k, N, trace);
+  // Every trace line comes before the weight file is opened.
+  trace.flush();
+  const std::string name = file_name(k <= 9 ? build.short_pattern : build.long_pattern, k, N);
+  DirectPublication file(name, kHammersleyMessages);
+  Writer& rows = file.rows();
+  if (build.traces_and_heads) {
+    rows.text("# ");
+    rows.integer(N);
+    rows.put(' ');
+    rows.integer(k);
+    rows.put('\n');
+  }
+  for (int i = 0; i < N; ++i) {
+    print(rows, W.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(k), k,
+          RowFormat::kFixedSeparated);
+  }
+  file.finish();
+  return kExitSuccess;
+}
+
+}  // namespace weights

@@ -1,0 +1,44 @@
+// The Hammersley-type weight generator behind udh_weights and udh_weights_prod.
+#pragma once
+
+#include <vector>
+
+#include "writer.h"
+
+namespace weights {
+
+/// Bases of the radical-inverse coordinates: the first twenty primes.
+inline constexpr int P[20] = {2, 3, 5, 7, 11, 13, 17, 19, 23, 29,
+                              31, 37, 41, 43, 47, 53, 59, 61, 67, 71};
+/// Largest number of objectives: one base per coordinate after the first.
+inline constexpr int kMaxObjectives = 22;
+
+/// The two builds of the tool differ only in these respects.
+struct HammersleyBuild {
+  bool corrected_completion;  // else product completion
+  bool traces_and_heads;      // "sum = %f\n" per row and the "# N k" header
+  const char* short_pattern;  // file name for k <= 9
+  const char* long_pattern;   // file name for k > 9
+};
+
+inline constexpr HammersleyBuild kUdhWeights = {true, true, "./output/weight_0%dD_%d.udh",
+                                                "./output/weight_%dD_%d.udh"};
+inline constexpr HammersleyBuild kUdhWeightsProd = {false, false, "weight_0%dD_%d.udh",
+                                                    "weight_%dD_%d.udh"};
+
+/// Radical inverse of n >= 1 in base b: digits from the least significant, each scaled by a
+/// factor that is divided by b once per digit.
+double radical_inverse(int n, int b);
+
+/// Cube point i of N (k - 1 coordinates into U): the midpoint (2i + 1) / (2N), then the radical
+/// inverses of i + 1 in the bases P[0], P[1], ...
+void hammersley_point(int i, int N, int k, double* U);
+
+/// The N weight vectors W (N rows of k), mapped in left-to-right order with the build's
+/// completion; traces the sums for the corrected build. 1 <= k <= 22, k * N < 2^31.
+std::vector<double> hammersley_weights(const HammersleyBuild& build, int k, int N, Writer& trace);
+
+/// One run: checks k and N, computes every row, then writes the weight file.
+int run_hammersley(const HammersleyBuild& build, int k, int N, Writer& trace);
+
+}  // namespace weights
