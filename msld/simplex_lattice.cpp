@@ -87,8 +87,8 @@ void LayerRowWriter::print(const double* values, int n) {
 }
 
 long long design_row_count(int M, int K) {
-  if (M == 2) return K + 1LL;
-  if (K <= 0) return M + 1LL;
+  if (M == 2) return K + 1LL > kMaxRows ? -1 : K + 1LL;
+  if (K <= 0) return M + 1LL > kMaxRows ? -1 : M + 1LL;
   if (K > 100000) return -1;  // 3 K (K + 1) / 2 alone is past the limit
   const long long per_vertex = 3LL * K * (K + 1) / 2;
   if (per_vertex > kMaxRows / M) return -1;

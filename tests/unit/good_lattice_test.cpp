@@ -1,0 +1,142 @@
+#include "good_lattice.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "failure.h"
+
+namespace weights {
+namespace {
+
+TEST(PrimitiveRoot, GivesTheListedValues) {
+  EXPECT_EQ(primitive_root(5, 2), 1);
+  EXPECT_EQ(primitive_root(5, 3), 1);
+  EXPECT_EQ(primitive_root(5, 4), 0);
+  const int seven[] = {0, 1, 0, 1, 0};
+  for (int b = 2; b <= 6; ++b) EXPECT_EQ(primitive_root(7, b), seven[b - 2]) << b;
+  EXPECT_EQ(primitive_root(3, 2), 1);
+  EXPECT_EQ(primitive_root(101, 5), 0);  // order 25, though 5^25 is far beyond 2^31
+  EXPECT_EQ(primitive_root(101, 2), 1);
+}
+
+TEST(PrimitiveRoot, PassingCountAgreesWithTheTestForEveryModulus) {
+  for (int n = 3; n <= 400; ++n) {
+    int passing = 0;
+    for (int b = 2; b <= n - 1; ++b) passing += primitive_root(n, b);
+    EXPECT_EQ(passing_candidate_count(n), passing) << n;
+  }
+}
+
+TEST(RandInterval, StaysInsideItsBoundsAndReachesEachValue) {
+  std::srand(7);
+  std::set<int> seen;
+  for (int i = 0; i < 2000; ++i) {
+    const int value = rand_interval(2, 6);
+    ASSERT_GE(value, 2);
+    ASSERT_LE(value, 6);
+    seen.insert(value);
+  }
+  EXPECT_EQ(seen.size(), 5u);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(rand_interval(2, 2), 2);
+}
+
+TEST(RandInterval, TracesEveryValueWithATrailingBlankLine) {
+  std::string text;
+  {
+    Writer trace(&text);
+    std::srand(1);
+    const int value = rand_interval(2, 4, &trace);
+    trace.flush();
+    EXPECT_EQ(text, "random value from function " + std::to_string(value) + " \n ");
+  }
+}
+
+TEST(GeneratingVector, ComponentsAreDistinctPrimitiveRootsWhileAnyRemain) {
+  std::string text;
+  Writer trace(&text);
+  for (unsigned seed : {1u, 2u, 3u}) {
+    std::srand(seed);
+    const std::vector<int> h = generating_vector(30, 101, trace, nullptr);
+    ASSERT_EQ(h.size(), 30u);
+    EXPECT_EQ(h[0], 1);
+    EXPECT_EQ(std::set<int>(h.begin(), h.end()).size(), 30u);
+    for (std::size_t j = 1; j < h.size(); ++j) EXPECT_EQ(primitive_root(101, h[j]), 1);
+  }
+}
+
+TEST(GeneratingVector, EndsWhenFewerValuesPassThanAreNeeded) {
+  std::string text;
+  Writer trace(&text);
+  std::srand(5);
+  const std::vector<int> h5 = generating_vector(6, 5, trace, nullptr);  // only 2 and 3 pass
+  ASSERT_EQ(h5.size(), 6u);
+  EXPECT_EQ(std::set<int>(h5.begin() + 1, h5.end()), (std::set<int>{2, 3}));
+  const std::vector<int> h3 = generating_vector(4, 3, trace, nullptr);  // only 2 passes
+  EXPECT_EQ(h3, (std::vector<int>{1, 2, 2, 2}));
+}
+
+TEST(GoodLattice, WorkedExampleWithTheVectorOneTwo) {
+  // Seeds until the draw gives h = (1, 2), then checks the traced cube of m = 3, n = 5.
+  for (unsigned seed = 1;; ++seed) {
+    std::string text;
+    Writer trace(&text);
+    std::srand(seed);
+    std::vector<double> cube(10);
+    glp(trace, trace, 2, 5, cube.data());
+    trace.flush();
+    if (text.find("hi = 2\n") == std::string::npos) continue;
+    EXPECT_EQ(cube, (std::vector<double>{0.1, 0.3, 0.3, 0.7, 0.5, 0.1, 0.7, 0.5, 0.9, 0.9}));
+    EXPECT_NE(text.find(" hi = 2\n_______________________\n0.100000\t0.300000\t\n"),
+              std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 24), "_______________________\n");
+    break;
+  }
+}
+
+class PrimeTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    directory_ = std::filesystem::temp_directory_path() /
+                 ("prime_table_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(directory_);
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(directory_);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(directory_);
+  }
+  void write_table(const std::string& text) { std::ofstream(kPrimeTableFile) << text; }
+
+  std::filesystem::path directory_;
+  std::filesystem::path previous_;
+};
+
+TEST_F(PrimeTableTest, ChoosesTheFirstPrimeNotBelowTheSamples) {
+  write_table("2 3 5\t7\n11 13 17 19 23 29 31 37 41 43 47 53 59 61 67 71 73 79 83 89 97 101 103");
+  EXPECT_EQ(choose_modulus(readPrimes(3), 3), 3);
+  EXPECT_EQ(choose_modulus(readPrimes(4), 4), 5);
+  EXPECT_EQ(choose_modulus(readPrimes(5), 5), 5);
+  EXPECT_EQ(choose_modulus(readPrimes(10), 10), 11);
+  EXPECT_EQ(choose_modulus(readPrimes(100), 100), 101);
+}
+
+TEST_F(PrimeTableTest, RefusesMissingShortOrUnusableTables) {
+  EXPECT_THROW(readPrimes(5), Failure);
+  write_table("2 3 5 7 x 11 13");
+  EXPECT_EQ(readPrimes(10), (std::vector<int>{2, 3, 5, 7}));
+  EXPECT_THROW(choose_modulus(readPrimes(10), 10), Failure);  // runs out before 11
+  write_table("1 1 1");
+  EXPECT_THROW(choose_modulus(readPrimes(3), 3), Failure);  // none >= 3: the last, 1, is < 3
+  write_table("2 3 5 7 11 1000003");
+  EXPECT_THROW(choose_modulus(readPrimes(20), 20), Failure);  // beyond the largest modulus
+}
+
+}  // namespace
+}  // namespace weights
