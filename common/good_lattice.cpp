@@ -25,8 +25,7 @@ bool read_integer(const std::string& text, std::size_t& at, int& value) {
   }
   const bool negative = text[at] == '-';
   long long magnitude = 0;
-  for (; digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]));
-       ++digits) {
+  for (; digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits])); ++digits) {
     magnitude = magnitude * 10 + (text[digits] - '0');
     if (magnitude > 2147483648LL) return false;
   }

@@ -10,8 +10,8 @@ namespace {
 // glibc prints the sign of a NaN; std::to_chars does too, but spell it out so that both
 // builds agree whatever the library does.
 char* format_non_finite(char* out, double x) {
-  const char* text = std::isnan(x) ? (std::signbit(x) ? "-nan" : "nan")
-                                   : (std::signbit(x) ? "-inf" : "inf");
+  const char* text =
+      std::isnan(x) ? (std::signbit(x) ? "-nan" : "nan") : (std::signbit(x) ? "-inf" : "inf");
   while (*text != '\0') *out++ = *text++;
   return out;
 }

@@ -21,8 +21,9 @@ struct FileMessages {
 };
 
 /// The messages of the staged tools.
-inline constexpr FileMessages kStandardMessages = {
-    "Error to open the file %s.\n", "Error to remove file %s.", "Error to write the file %s (%s).\n"};
+inline constexpr FileMessages kStandardMessages = {"Error to open the file %s.\n",
+                                                   "Error to remove file %s.",
+                                                   "Error to write the file %s (%s).\n"};
 
 /// Number forms of a row: every value followed by a blank ("%f ", "%e "), or values separated
 /// by single blanks with none after the last ("%lf").

@@ -7,12 +7,18 @@
 namespace weights {
 
 Writer::Writer(int fd, Kind kind)
-    : fd_(fd), kind_(kind), buffer_(new char[kBufferSize]), pos_(buffer_.get()),
+    : fd_(fd),
+      kind_(kind),
+      buffer_(new char[kBufferSize]),
+      pos_(buffer_.get()),
       end_(buffer_.get() + kBufferSize) {}
 
 Writer::Writer(std::string* capture)
-    : capture_(capture), kind_(Kind::kTrace), buffer_(new char[kBufferSize]),
-      pos_(buffer_.get()), end_(buffer_.get() + kBufferSize) {}
+    : capture_(capture),
+      kind_(Kind::kTrace),
+      buffer_(new char[kBufferSize]),
+      pos_(buffer_.get()),
+      end_(buffer_.get() + kBufferSize) {}
 
 Writer::~Writer() { flush(); }
 

@@ -48,8 +48,9 @@ int LowSequences_lattices_weights(Writer& stream, int N, int m, const LatticeBui
     }
   }
 
-  SimplexMapping mapping(m, MultiplicationOrder::kProductFirst,
-                         build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
+  SimplexMapping mapping(
+      m, MultiplicationOrder::kProductFirst,
+      build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
   std::vector<double> w(static_cast<std::size_t>(m));
   int count = 0;
   for (int i = 0; i < N; ++i) {

@@ -69,7 +69,8 @@ void layered_design(LayerRowWriter& rows, Writer& trace, int M, int K) {
   rows.print(C.data(), M);
   trace.text("generation of extreme points Bi \n");
   for (int i = 0; i < M; ++i) {
-    for (int r = 1; r <= K; ++r) pointLayer(rows, trace, M, r, i, K, C.data(), B.data(), out.data());
+    for (int r = 1; r <= K; ++r)
+      pointLayer(rows, trace, M, r, i, K, C.data(), B.data(), out.data());
   }
   trace.text("\nCompute all points on the r-th layer by Eq (2)\n");
 }
@@ -78,7 +79,8 @@ void layered_design(LayerRowWriter& rows, Writer& trace, int M, int K) {
 
 void LayerRowWriter::print(const double* values, int n) {
   if (n == 2) {
-    const double scaled[2] = {values[0] / static_cast<double>(K), values[1] / static_cast<double>(K)};
+    const double scaled[2] = {values[0] / static_cast<double>(K),
+                              values[1] / static_cast<double>(K)};
     weights::print(stream, scaled, n, RowFormat::kFixed);
   } else {
     weights::print(stream, values, n, RowFormat::kFixed);
@@ -149,7 +151,8 @@ void simplex_lattice_design(LayerRowWriter& rows, Writer& trace, int M, int K) {
 
 int run_msld_weights(int M, int K, Writer& trace) {
   if (M < 1) throw Failure("Error... M should be at least 1\n");
-  if (M == 2 && K < 1) throw Failure("Error... with M = 2 the number of layers K should be at least 1\n");
+  if (M == 2 && K < 1)
+    throw Failure("Error... with M = 2 the number of layers K should be at least 1\n");
   if (design_row_count(M, K) < 0) {
     throw Failure("Error... M = " + std::to_string(M) + " and K = " + std::to_string(K) +
                   " give more than 2147483647 rows\n");

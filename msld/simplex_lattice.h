@@ -7,9 +7,8 @@
 namespace weights {
 
 /// msld_weights speaks with its own messages: no period after the file names.
-inline constexpr FileMessages kMsldMessages = {"Error to open the file %s\n",
-                                               "Error to remove file %s",
-                                               "Error to write the file %s (%s)\n"};
+inline constexpr FileMessages kMsldMessages = {
+    "Error to open the file %s\n", "Error to remove file %s", "Error to write the file %s (%s)\n"};
 
 /// This program's row writer: "%f " rows, two-value rows divided by K, every row counted.
 struct LayerRowWriter {

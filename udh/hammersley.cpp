@@ -50,8 +50,9 @@ std::vector<double> hammersley_weights(const HammersleyBuild& build, int k, int 
   const std::size_t width = static_cast<std::size_t>(k);
   std::vector<double> W = allocate<double>(width * static_cast<std::size_t>(N));
   std::vector<double> U(width);
-  SimplexMapping mapping(k, MultiplicationOrder::kLeftToRight,
-                         build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
+  SimplexMapping mapping(
+      k, MultiplicationOrder::kLeftToRight,
+      build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
   Writer* sum_trace = build.traces_and_heads ? &trace : nullptr;
   for (int i = 0; i < N; ++i) {
     if (k >= 2) hammersley_point(i, N, k, U.data());

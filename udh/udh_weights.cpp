@@ -12,7 +12,8 @@ constexpr weights::ProgramInfo kProgram = {
     weights::kExitHammersleyFailure,
     false,
     "  numObjectives     number of objectives k, 1 .. 22\n"
-    "  numWeightVectors  number of weight vectors N (k * N at most 2147483647; N <= 0 writes no rows)\n",
+    "  numWeightVectors  number of weight vectors N (k * N at most 2147483647; N <= 0 writes no "
+    "rows)\n",
 };
 
 int run(int k, int N, weights::Writer& trace) {

@@ -102,8 +102,8 @@ TEST(GoodLattice, WorkedExampleWithTheVectorOneTwo) {
 class PrimeTableTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("prime_table_" + std::to_string(::getpid()));
+    directory_ =
+        std::filesystem::temp_directory_path() / ("prime_table_" + std::to_string(::getpid()));
     std::filesystem::create_directories(directory_);
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(directory_);

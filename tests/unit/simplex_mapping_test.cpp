@@ -16,7 +16,9 @@ namespace {
 std::vector<double> literal_mapping(const std::vector<double>& u, MultiplicationOrder order,
                                     Completion completion) {
   const int m = static_cast<int>(u.size()) + 1;
-  auto a = [&](int j) { return std::pow(u[static_cast<std::size_t>(j - 1)], 1.0 / (double)(m - j)); };
+  auto a = [&](int j) {
+    return std::pow(u[static_cast<std::size_t>(j - 1)], 1.0 / (double)(m - j));
+  };
   std::vector<double> w(static_cast<std::size_t>(m));
   for (int i = 1; i <= m - 1; ++i) {
     double value = 0;
@@ -48,7 +50,8 @@ std::vector<double> literal_mapping(const std::vector<double>& u, Multiplication
   return w;
 }
 
-std::vector<double> mapped(std::vector<double> u, MultiplicationOrder order, Completion completion) {
+std::vector<double> mapped(std::vector<double> u, MultiplicationOrder order,
+                           Completion completion) {
   SimplexMapping mapping(static_cast<int>(u.size()) + 1, order, completion);
   std::vector<double> w(u.size() + 1);
   mapping.map(u.data(), w.data());

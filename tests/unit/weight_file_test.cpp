@@ -61,7 +61,8 @@ TEST_F(WeightFileTest, CopyFileCopiesEverythingFromTheStart) {
   auto destination = open_file(path("destination"), "w");
   std::string expected;
   for (int i = 0; i < 200000; ++i) {
-    const std::string line = "line " + std::to_string(i) + (i % 7 == 0 ? "" : " with more text") + "\n";
+    const std::string line =
+        "line " + std::to_string(i) + (i % 7 == 0 ? "" : " with more text") + "\n";
     source->writer().text(line);
     expected += line;
   }
@@ -77,7 +78,8 @@ TEST_F(WeightFileTest, OpenFailureNamesThePath) {
     open_file(path("missing/file"), "w");
     FAIL();
   } catch (const Failure& failure) {
-    EXPECT_EQ(std::string(failure.message()), "Error to open the file " + path("missing/file") + ".\n");
+    EXPECT_EQ(std::string(failure.message()),
+              "Error to open the file " + path("missing/file") + ".\n");
   }
 }
 
@@ -137,7 +139,8 @@ TEST_F(WeightFileTest, DirectPublicationRemovesAPartialFile) {
     file.finish();
     FAIL();
   } catch (const Failure& failure) {
-    EXPECT_EQ(std::string(failure.message()), "write " + path("direct") + " (No space left on device)\n");
+    EXPECT_EQ(std::string(failure.message()),
+              "write " + path("direct") + " (No space left on device)\n");
   }
   EXPECT_FALSE(fs::exists(fs::symlink_status(path("direct"))));
 }
