@@ -1,0 +1,33 @@
+// The floor of the benchmark: writes rows x columns values to a file with the suite's fastest
+// exact formatting, computing nothing. bench_floor ROWS COLUMNS FORMAT(f|e|lf) FILE
+#include <fcntl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "weight_file.h"
+#include "writer.h"
+
+int main(int argc, char** argv) {
+  if (argc != 5) return 2;
+  const long rows = std::atol(argv[1]);
+  const int columns = std::atoi(argv[2]);
+  const weights::RowFormat format = std::strcmp(argv[3], "e") == 0 ? weights::RowFormat::kScientific
+                                    : std::strcmp(argv[3], "lf") == 0
+                                        ? weights::RowFormat::kFixedSeparated
+                                        : weights::RowFormat::kFixed;
+  const int fd = ::open(argv[4], O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  if (fd < 0) return 1;
+  weights::Writer out(fd, weights::Writer::Kind::kFile);
+  std::vector<double> row(static_cast<std::size_t>(columns));
+  for (long i = 0; i < rows; ++i) {
+    // Values of the same kind as weights: six varying digits in (0, 1).
+    for (int j = 0; j < columns; ++j) {
+      row[static_cast<std::size_t>(j)] =
+          static_cast<double>((i * 7919 + j * 104729) % 999983) / 999983.0;
+    }
+    weights::print(out, row.data(), columns, format);
+  }
+  return out.flush() ? 0 : 1;
+}
