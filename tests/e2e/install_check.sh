@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the build into a fresh prefix, checks the installed tree and runs each installed
+# program once, from a directory of its own, with the installed prime table.
+set -euo pipefail
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for file in share/simplex-weights/primes.dat share/doc/simplex-weights/README.md \
+            share/doc/simplex-weights/LICENSE; do
+  [ -f "$prefix/$file" ] || { echo "missing $file"; exit 1; }
+done
+work="$prefix/work"
+mkdir -p "$work/output"
+cp "$prefix/share/simplex-weights/primes.dat" "$work/"
+cd "$work"
+for run in "tglp_weights 3 10" "udh_weights 3 10" "udh_weights_prod 3 10" "gwud_weights 3 10" \
+           "gwud_weights_prod 3 10" "msld_weights 3 2" "glp_points 2 10"; do
+  program=${run%% *}
+  [ -f "$prefix/share/man/man1/$program.1" ] || { echo "missing manual page of $program"; exit 1; }
+  "$prefix/bin/$program" ${run#* } >/dev/null || { echo "$run failed"; exit 1; }
+  "$prefix/bin/$program" --version | grep -q "^$program (simplex-weights) " || { echo "$program --version"; exit 1; }
+done
+[ "$(ls output | wc -l)" -eq 5 ] && [ -f weight_03D_10.udh ] || { echo "weight files missing"; ls -R; exit 1; }
+echo "installed suite runs"
