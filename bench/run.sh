@@ -24,7 +24,8 @@ measure() {
   for _ in $(seq "$repeats"); do
     local start end rss
     start=$(date +%s.%N)
-    rss=$( { /usr/bin/time -f %M "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+    /usr/bin/time -f %M -o rss.txt "$@" >/dev/null 2>&1
+    rss=$(tail -1 rss.txt)
     end=$(date +%s.%N)
     times+=("$(echo "$end - $start" | bc)")
     [ "${rss:-0}" -gt "$peak" ] && peak=$rss

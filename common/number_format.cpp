@@ -2,10 +2,123 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace weights {
 namespace {
+
+#ifndef WEIGHTS_LEGACY_IO
+__extension__ typedef unsigned __int128 Wide;
+
+// Exact rounding of the rational a / b to the nearest integer, ties to even, as printf rounds
+// the exact binary value under the default rounding mode.
+std::uint64_t round_quotient(Wide a, Wide b) {
+  const Wide q = a / b;
+  const Wide twice_remainder = (a % b) * 2;
+  const bool up = twice_remainder > b || (twice_remainder == b && (q & 1) != 0);
+  return static_cast<std::uint64_t>(q + (up ? 1 : 0));
+}
+
+// |x| = mantissa * 2^exponent with a 53-bit integer mantissa; x finite and non-zero.
+void decompose(double x, std::uint64_t& mantissa, int& exponent) {
+  int binary = 0;
+  const double fraction = std::frexp(std::fabs(x), &binary);  // in [0.5, 1)
+  mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+  exponent = binary - 53;
+}
+
+char* write_digits(char* out, std::uint64_t value, int width) {
+  char* end = out + width;
+  for (char* p = end; p != out; value /= 10) *--p = static_cast<char>('0' + value % 10);
+  return end;
+}
+
+char* write_unsigned(char* out, std::uint64_t value) {
+  char digits[20];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (count > 0) *out++ = digits[--count];
+  return out;
+}
+
+constexpr std::uint64_t kPowersOfTen[] = {1ULL,
+                                          10ULL,
+                                          100ULL,
+                                          1000ULL,
+                                          10000ULL,
+                                          100000ULL,
+                                          1000000ULL,
+                                          10000000ULL,
+                                          100000000ULL,
+                                          1000000000ULL,
+                                          10000000000ULL,
+                                          100000000000ULL,
+                                          1000000000000ULL,
+                                          10000000000000ULL,
+                                          100000000000000ULL,
+                                          1000000000000000ULL,
+                                          10000000000000000ULL};
+
+// "%f" for |x| < 2^30: x * 10^6 rounded exactly with 128-bit integers.
+char* fixed_small(char* out, double x) {
+  if (std::signbit(x)) *out++ = '-';
+  std::uint64_t scaled = 0;
+  if (x != 0) {
+    std::uint64_t mantissa = 0;
+    int exponent = 0;
+    decompose(x, mantissa, exponent);
+    const Wide numerator = static_cast<Wide>(mantissa) * kPowersOfTen[6];
+    // exponent < -23 below 2^30; below 2^-47 the value rounds to zero.
+    if (exponent > -100) scaled = round_quotient(numerator, static_cast<Wide>(1) << -exponent);
+  }
+  out = write_unsigned(out, scaled / kPowersOfTen[6]);
+  *out++ = '.';
+  return write_digits(out, scaled % kPowersOfTen[6], 6);
+}
+
+// Seven significant digits of |x| at decimal exponent e: round(|x| * 10^(6 - e)).
+std::uint64_t significand(std::uint64_t mantissa, int exponent, int e) {
+  const int p = 6 - e;
+  Wide a = mantissa;
+  Wide b = 1;
+  if (p >= 0) {
+    a *= kPowersOfTen[p];
+  } else {
+    b = kPowersOfTen[-p];
+  }
+  return round_quotient(a, b << -exponent);
+}
+
+// "%e" for 1e-10 <= |x| < 1e10, where every quotient fits 128 bits.
+char* scientific_moderate(char* out, double x) {
+  if (std::signbit(x)) *out++ = '-';
+  std::uint64_t mantissa = 0;
+  int exponent = 0;
+  decompose(x, mantissa, exponent);
+  int e = static_cast<int>(std::floor(std::log10(std::fabs(x))));
+  std::uint64_t digits = significand(mantissa, exponent, e);
+  if (digits >= kPowersOfTen[7]) digits = significand(mantissa, exponent, ++e);
+  if (digits < kPowersOfTen[6]) digits = significand(mantissa, exponent, --e);
+  if (digits >= kPowersOfTen[7]) {  // 9.9999995 rounding up across the power of ten
+    digits = kPowersOfTen[6];
+    ++e;
+  }
+  *out++ = static_cast<char>('0' + digits / kPowersOfTen[6]);
+  *out++ = '.';
+  out = write_digits(out, digits % kPowersOfTen[6], 6);
+  *out++ = 'e';
+  *out++ = e < 0 ? '-' : '+';
+  return write_digits(out, static_cast<std::uint64_t>(e < 0 ? -e : e), 2);
+}
+
+char* copy_text(char* out, const char* text) {
+  while (*text != '\0') *out++ = *text++;
+  return out;
+}
 
 // glibc prints the sign of a NaN; std::to_chars does too, but spell it out so that both
 // builds agree whatever the library does.
@@ -16,6 +129,7 @@ char* format_non_finite(char* out, double x) {
   return out;
 }
 
+#endif
 }  // namespace
 
 #ifdef WEIGHTS_LEGACY_IO
@@ -29,10 +143,13 @@ char* format_scientific(char* out, double x) {
 #else
 char* format_fixed(char* out, double x) {
   if (!std::isfinite(x)) return format_non_finite(out, x);
+  if (std::fabs(x) < 1073741824.0) return fixed_small(out, x);
   return std::to_chars(out, out + kMaxNumberChars, x, std::chars_format::fixed, 6).ptr;
 }
 char* format_scientific(char* out, double x) {
   if (!std::isfinite(x)) return format_non_finite(out, x);
+  if (x == 0) return std::signbit(x) ? copy_text(out, "-0.000000e+00") : copy_text(out, "0.000000e+00");
+  if (std::fabs(x) >= 1e-10 && std::fabs(x) < 1e10) return scientific_moderate(out, x);
   return std::to_chars(out, out + kMaxNumberChars, x, std::chars_format::scientific, 6).ptr;
 }
 #endif

@@ -73,6 +73,19 @@ TEST(NumberFormat, RandomDoublesOfEveryMagnitudeMatchTheCLibrary) {
   }
 }
 
+TEST(NumberFormat, WeightLikeMagnitudesMatchTheCLibrary) {
+  // The magnitudes weight files hold, where the integer fast paths work: log-uniform over
+  // [1e-12, 1e11], and exact multiples of 2^-k that put ties at the sixth decimal.
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> magnitude(-12.0, 11.0);
+  for (int i = 0; i < 3000000; ++i) {
+    const double x = std::pow(10.0, magnitude(random));
+    expect_same(i % 2 == 0 ? x : -x);
+    expect_same(std::ldexp(static_cast<double>(random() % 4000000), -static_cast<int>(random() % 30)));
+  }
+  for (double x = 9.9999990; x < 10.0000010; x = std::nextafter(x, 11.0) + 1e-12) expect_same(x);
+}
+
 TEST(NumberFormat, IntegersMatchTheCLibrary) {
   char buffer[kMaxNumberChars];
   for (long long v : {0LL, -1LL, 7LL, 2147483647LL, -2147483648LL}) {
