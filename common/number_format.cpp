@@ -20,6 +20,16 @@ std::uint64_t round_quotient(Wide a, Wide b) {
   return static_cast<std::uint64_t>(q + (up ? 1 : 0));
 }
 
+// The same rounding for b = 2^shift, without a division.
+std::uint64_t round_shift(Wide a, int shift) {
+  if (shift == 0) return static_cast<std::uint64_t>(a);
+  const Wide q = a >> shift;
+  const Wide remainder = a & ((static_cast<Wide>(1) << shift) - 1);
+  const Wide half = static_cast<Wide>(1) << (shift - 1);
+  const bool up = remainder > half || (remainder == half && (q & 1) != 0);
+  return static_cast<std::uint64_t>(q + (up ? 1 : 0));
+}
+
 // |x| = mantissa * 2^exponent with a 53-bit integer mantissa; x finite and non-zero.
 void decompose(double x, std::uint64_t& mantissa, int& exponent) {
   int binary = 0;
@@ -73,7 +83,7 @@ char* fixed_small(char* out, double x) {
     decompose(x, mantissa, exponent);
     const Wide numerator = static_cast<Wide>(mantissa) * kPowersOfTen[6];
     // exponent < -23 below 2^30; below 2^-47 the value rounds to zero.
-    if (exponent > -100) scaled = round_quotient(numerator, static_cast<Wide>(1) << -exponent);
+    if (exponent > -100) scaled = round_shift(numerator, -exponent);
   }
   out = write_unsigned(out, scaled / kPowersOfTen[6]);
   *out++ = '.';
@@ -83,14 +93,8 @@ char* fixed_small(char* out, double x) {
 // Seven significant digits of |x| at decimal exponent e: round(|x| * 10^(6 - e)).
 std::uint64_t significand(std::uint64_t mantissa, int exponent, int e) {
   const int p = 6 - e;
-  Wide a = mantissa;
-  Wide b = 1;
-  if (p >= 0) {
-    a *= kPowersOfTen[p];
-  } else {
-    b = kPowersOfTen[-p];
-  }
-  return round_quotient(a, b << -exponent);
+  if (p >= 0) return round_shift(static_cast<Wide>(mantissa) * kPowersOfTen[p], -exponent);
+  return round_quotient(mantissa, static_cast<Wide>(kPowersOfTen[-p]) << -exponent);
 }
 
 // "%e" for 1e-10 <= |x| < 1e10, where every quotient fits 128 bits.
@@ -99,7 +103,9 @@ char* scientific_moderate(char* out, double x) {
   std::uint64_t mantissa = 0;
   int exponent = 0;
   decompose(x, mantissa, exponent);
-  int e = static_cast<int>(std::floor(std::log10(std::fabs(x))));
+  // |x| lies in [2^(b - 1), 2^b) with b = exponent + 53, so its decimal exponent is this
+  // estimate or the next one.
+  int e = static_cast<int>(std::floor((exponent + 52) * 0.30102999566398120));
   std::uint64_t digits = significand(mantissa, exponent, e);
   if (digits >= kPowersOfTen[7]) digits = significand(mantissa, exponent, ++e);
   if (digits < kPowersOfTen[6]) digits = significand(mantissa, exponent, --e);
@@ -148,7 +154,8 @@ char* format_fixed(char* out, double x) {
 }
 char* format_scientific(char* out, double x) {
   if (!std::isfinite(x)) return format_non_finite(out, x);
-  if (x == 0) return std::signbit(x) ? copy_text(out, "-0.000000e+00") : copy_text(out, "0.000000e+00");
+  if (x == 0)
+    return std::signbit(x) ? copy_text(out, "-0.000000e+00") : copy_text(out, "0.000000e+00");
   if (std::fabs(x) >= 1e-10 && std::fabs(x) < 1e10) return scientific_moderate(out, x);
   return std::to_chars(out, out + kMaxNumberChars, x, std::chars_format::scientific, 6).ptr;
 }

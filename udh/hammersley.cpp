@@ -38,11 +38,26 @@ double radical_inverse(int n, int b) {
   return value;
 }
 
-void hammersley_point(int i, int N, int k, double* U) {
+std::vector<RadicalInverseTable> radical_inverse_tables(int k) {
+  std::vector<RadicalInverseTable> tables;
+  for (int j = 1; j <= k - 2; ++j) tables.emplace_back(P[j - 1]);
+  return tables;
+}
+
+void hammersley_point(int i, int N, const std::vector<RadicalInverseTable>& tables, double* U) {
   const double x = static_cast<double>(i + 1);
   const double y = static_cast<double>(N);
   U[0] = ((x + x) - 1.0) / (y + y);
-  for (int j = 1; j <= k - 2; ++j) U[j] = radical_inverse(i + 1, P[j - 1]);
+  for (std::size_t j = 0; j < tables.size(); ++j) U[j + 1] = tables[j](i + 1);
+}
+
+RadicalInverseTable::RadicalInverseTable(int b) : base_(b) {
+  // The scale of digit t is 1/b divided by b t times, exactly as the digit loop forms it.
+  double f = 1.0 / b;
+  for (double& scale : scales_) {
+    scale = f;
+    f = f / b;
+  }
 }
 
 std::vector<double> hammersley_weights(const HammersleyBuild& build, int k, int N, Writer& trace) {
@@ -50,12 +65,13 @@ std::vector<double> hammersley_weights(const HammersleyBuild& build, int k, int 
   const std::size_t width = static_cast<std::size_t>(k);
   std::vector<double> W = allocate<double>(width * static_cast<std::size_t>(N));
   std::vector<double> U(width);
+  const std::vector<RadicalInverseTable> tables = radical_inverse_tables(k);
   SimplexMapping mapping(
       k, MultiplicationOrder::kLeftToRight,
       build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
   Writer* sum_trace = build.traces_and_heads ? &trace : nullptr;
   for (int i = 0; i < N; ++i) {
-    if (k >= 2) hammersley_point(i, N, k, U.data());
+    if (k >= 2) hammersley_point(i, N, tables, U.data());
     mapping.map(U.data(), W.data() + static_cast<std::size_t>(i) * width, sum_trace);
   }
   return W;

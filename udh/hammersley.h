@@ -30,9 +30,33 @@ inline constexpr HammersleyBuild kUdhWeightsProd = {false, false, "weight_0%dD_%
 /// factor that is divided by b once per digit.
 double radical_inverse(int n, int b);
 
-/// Cube point i of N (k - 1 coordinates into U): the midpoint (2i + 1) / (2N), then the radical
-/// inverses of i + 1 in the bases P[0], P[1], ...
-void hammersley_point(int i, int N, int k, double* U);
+/// radical_inverse for one base with the digit scales computed once: the same values, without
+/// a chain of divisions per point.
+class RadicalInverseTable {
+ public:
+  explicit RadicalInverseTable(int b);
+  double operator()(int n) const {
+    double value = 0.0;
+    const unsigned b = static_cast<unsigned>(base_);
+    unsigned rest = static_cast<unsigned>(n);
+    for (int t = 0; rest > 0; ++t) {
+      value = value + static_cast<double>(rest % b) * scales_[t];
+      rest = rest / b;
+    }
+    return value;
+  }
+
+ private:
+  int base_;
+  double scales_[32];  // 2^31 has 31 binary digits
+};
+
+/// The tables of the k - 2 radical-inverse coordinates, bases P[0], P[1], ...
+std::vector<RadicalInverseTable> radical_inverse_tables(int k);
+
+/// Cube point i of N (k - 1 coordinates into U, k >= 2): the midpoint (2i + 1) / (2N), then the
+/// radical inverses of i + 1 in the bases of `tables`.
+void hammersley_point(int i, int N, const std::vector<RadicalInverseTable>& tables, double* U);
 
 /// The N weight vectors W (N rows of k), mapped in left-to-right order with the build's
 /// completion; traces the sums for the corrected build. 1 <= k <= 22, k * N < 2^31.

@@ -25,14 +25,28 @@ TEST(RadicalInverse, MatchesHandValues) {
   EXPECT_DOUBLE_EQ(radical_inverse(1, 71), 1.0 / 71);
 }
 
+TEST(RadicalInverse, TablesGiveTheDigitLoopBitForBit) {
+  for (int b : P) {
+    const RadicalInverseTable table(b);
+    for (int n = 1; n < 200000; n += (n < 5000 ? 1 : 97)) {
+      const double expected = radical_inverse(n, b);
+      const double got = table(n);
+      ASSERT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << b << " " << n;
+    }
+    const double big = radical_inverse(2147483647, b);
+    const double got = table(2147483647);
+    EXPECT_EQ(std::memcmp(&big, &got, sizeof got), 0);
+  }
+}
+
 TEST(HammersleyPoint, MidpointThenRadicalInverses) {
   double U[4] = {};
-  hammersley_point(0, 1, 5, U);  // N = 1: 0.5, then 1/2, 1/3, 1/5
+  hammersley_point(0, 1, radical_inverse_tables(5), U);  // N = 1: 0.5, then 1/2, 1/3, 1/5
   EXPECT_EQ(U[0], 0.5);
   EXPECT_EQ(U[1], 0.5);
   EXPECT_DOUBLE_EQ(U[2], 1.0 / 3);
   EXPECT_DOUBLE_EQ(U[3], 1.0 / 5);
-  hammersley_point(2, 4, 3, U);
+  hammersley_point(2, 4, radical_inverse_tables(3), U);
   EXPECT_EQ(U[0], 0.625);
   EXPECT_EQ(U[1], 0.75);
 }

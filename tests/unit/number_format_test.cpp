@@ -81,7 +81,8 @@ TEST(NumberFormat, WeightLikeMagnitudesMatchTheCLibrary) {
   for (int i = 0; i < 3000000; ++i) {
     const double x = std::pow(10.0, magnitude(random));
     expect_same(i % 2 == 0 ? x : -x);
-    expect_same(std::ldexp(static_cast<double>(random() % 4000000), -static_cast<int>(random() % 30)));
+    expect_same(
+        std::ldexp(static_cast<double>(random() % 4000000), -static_cast<int>(random() % 30)));
   }
   for (double x = 9.9999990; x < 10.0000010; x = std::nextafter(x, 11.0) + 1e-12) expect_same(x);
 }
