@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace weights {
 namespace {
@@ -30,18 +31,32 @@ std::uint64_t round_shift(Wide a, int shift) {
   return static_cast<std::uint64_t>(q + (up ? 1 : 0));
 }
 
-// |x| = mantissa * 2^exponent with a 53-bit integer mantissa; x finite and non-zero.
+// |x| = mantissa * 2^exponent with an integer mantissa; x finite and non-zero.
 void decompose(double x, std::uint64_t& mantissa, int& exponent) {
-  int binary = 0;
-  const double fraction = std::frexp(std::fabs(x), &binary);  // in [0.5, 1)
-  mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
-  exponent = binary - 53;
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  if (biased == 0) {
+    exponent = -1074;  // subnormal
+  } else {
+    mantissa |= std::uint64_t{1} << 52;
+    exponent = biased - 1075;
+  }
 }
 
-char* write_digits(char* out, std::uint64_t value, int width) {
-  char* end = out + width;
-  for (char* p = end; p != out; value /= 10) *--p = static_cast<char>('0' + value % 10);
-  return end;
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Exactly six digits of value < 10^6, zero-padded.
+char* write_six_digits(char* out, std::uint64_t value) {
+  for (int pair = 2; pair >= 0; --pair) {
+    std::memcpy(out + 2 * pair, kDigitPairs + 2 * (value % 100), 2);
+    value /= 100;
+  }
+  return out + 6;
 }
 
 char* write_unsigned(char* out, std::uint64_t value) {
@@ -71,7 +86,9 @@ constexpr std::uint64_t kPowersOfTen[] = {1ULL,
                                           10000000000000ULL,
                                           100000000000000ULL,
                                           1000000000000000ULL,
-                                          10000000000000000ULL};
+                                          10000000000000000ULL,
+                                          100000000000000000ULL,
+                                          1000000000000000000ULL};
 
 // "%f" for |x| < 2^30: x * 10^6 rounded exactly with 128-bit integers.
 char* fixed_small(char* out, double x) {
@@ -87,7 +104,7 @@ char* fixed_small(char* out, double x) {
   }
   out = write_unsigned(out, scaled / kPowersOfTen[6]);
   *out++ = '.';
-  return write_digits(out, scaled % kPowersOfTen[6], 6);
+  return write_six_digits(out, scaled % kPowersOfTen[6]);
 }
 
 // Seven significant digits of |x| at decimal exponent e: round(|x| * 10^(6 - e)).
@@ -115,10 +132,11 @@ char* scientific_moderate(char* out, double x) {
   }
   *out++ = static_cast<char>('0' + digits / kPowersOfTen[6]);
   *out++ = '.';
-  out = write_digits(out, digits % kPowersOfTen[6], 6);
+  out = write_six_digits(out, digits % kPowersOfTen[6]);
   *out++ = 'e';
   *out++ = e < 0 ? '-' : '+';
-  return write_digits(out, static_cast<std::uint64_t>(e < 0 ? -e : e), 2);
+  std::memcpy(out, kDigitPairs + 2 * (e < 0 ? -e : e), 2);  // |e| <= 10 here
+  return out + 2;
 }
 
 char* copy_text(char* out, const char* text) {

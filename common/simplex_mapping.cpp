@@ -16,7 +16,9 @@ SimplexMapping::SimplexMapping(int m, MultiplicationOrder order, Completion comp
 void SimplexMapping::map(const double* u, double* w, Writer* sum_trace) {
   const int last = m_ - 1;  // number of cube coordinates; w[last] is the completed component
   double* a = factors_.data();
-  for (int j = 0; j < last; ++j) a[j] = std::pow(u[j], exponents_[static_cast<std::size_t>(j)]);
+  // The last exponent is 1, where pow returns its argument unchanged.
+  for (int j = 0; j < last - 1; ++j) a[j] = std::pow(u[j], exponents_[static_cast<std::size_t>(j)]);
+  if (last > 0) a[last - 1] = u[last - 1];
 
   // The running product 1 * a_1 * ... * a_{i-1} is exactly the partial product rebuilt from 1.
   double partial = 1.0;

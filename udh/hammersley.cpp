@@ -1,8 +1,12 @@
 #include "hammersley.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
+#include <iterator>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "exit_status.h"
 #include "failure.h"
@@ -24,6 +28,25 @@ void check_arguments(int k, int N) {
     throw Failure("Error... numObjectives times numWeightVectors should not exceed 2147483647\n");
   }
 }
+
+// The digit loop with the base known at compile time, so that % and / become multiplications.
+template <unsigned B>
+double digit_sum(unsigned n, const double* scales) {
+  double value = 0.0;
+  for (int t = 0; n > 0; ++t) {
+    value = value + static_cast<double>(n % B) * scales[t];
+    n = n / B;
+  }
+  return value;
+}
+
+template <std::size_t... I>
+constexpr auto digit_sums(std::index_sequence<I...>) {
+  return std::array<double (*)(unsigned, const double*), sizeof...(I)>{
+      &digit_sum<static_cast<unsigned>(P[I])>...};
+}
+
+constexpr auto kDigitSums = digit_sums(std::make_index_sequence<std::size(P)>());
 
 }  // namespace
 
@@ -51,7 +74,8 @@ void hammersley_point(int i, int N, const std::vector<RadicalInverseTable>& tabl
   for (std::size_t j = 0; j < tables.size(); ++j) U[j + 1] = tables[j](i + 1);
 }
 
-RadicalInverseTable::RadicalInverseTable(int b) : base_(b) {
+RadicalInverseTable::RadicalInverseTable(int b)
+    : digits_(kDigitSums[static_cast<std::size_t>(std::find(std::begin(P), std::end(P), b) - P)]) {
   // The scale of digit t is 1/b divided by b t times, exactly as the digit loop forms it.
   double f = 1.0 / b;
   for (double& scale : scales_) {

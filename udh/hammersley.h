@@ -34,20 +34,13 @@ double radical_inverse(int n, int b);
 /// a chain of divisions per point.
 class RadicalInverseTable {
  public:
+  /// b is one of the bases in P.
   explicit RadicalInverseTable(int b);
-  double operator()(int n) const {
-    double value = 0.0;
-    const unsigned b = static_cast<unsigned>(base_);
-    unsigned rest = static_cast<unsigned>(n);
-    for (int t = 0; rest > 0; ++t) {
-      value = value + static_cast<double>(rest % b) * scales_[t];
-      rest = rest / b;
-    }
-    return value;
-  }
+  double operator()(int n) const { return digits_(static_cast<unsigned>(n), scales_); }
 
  private:
-  int base_;
+  using DigitSum = double (*)(unsigned n, const double* scales);
+  DigitSum digits_;
   double scales_[32];  // 2^31 has 31 binary digits
 };
 

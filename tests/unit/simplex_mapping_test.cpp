@@ -78,6 +78,32 @@ TEST(CubeToSimplex, FactorsComputedOnceGiveTheLiteralResultBitForBit) {
   }
 }
 
+TEST(CubeToSimplex, UnusualCoordinatesGiveTheLiteralResultBitForBit) {
+  const double odd[] = {0.0,
+                        -0.0,
+                        1.0,
+                        -0.5,
+                        5e-324,
+                        1e-300,
+                        0.999999999999,
+                        2.0,
+                        std::numeric_limits<double>::quiet_NaN(),
+                        std::numeric_limits<double>::infinity()};
+  for (double first : odd) {
+    for (double last : odd) {
+      for (auto order : {MultiplicationOrder::kProductFirst, MultiplicationOrder::kLeftToRight}) {
+        for (auto completion : {Completion::kCorrected, Completion::kProduct}) {
+          const std::vector<double> u = {first, 0.3, last};
+          const auto expected = literal_mapping(u, order, completion);
+          const auto got = mapped(u, order, completion);
+          ASSERT_EQ(std::memcmp(got.data(), expected.data(), got.size() * sizeof(double)), 0)
+              << first << " " << last;
+        }
+      }
+    }
+  }
+}
+
 TEST(CubeToSimplex, SmallDimensionsAndBoundaryCoordinates) {
   for (auto completion : {Completion::kCorrected, Completion::kProduct}) {
     EXPECT_EQ(mapped({}, MultiplicationOrder::kProductFirst, completion), (std::vector<double>{1}));
