@@ -40,7 +40,23 @@ void copy_blocks(OutputFile& source, OutputFile& destination) {
   std::fclose(in);
 }
 #else
+// In-kernel copy between regular files; false when the kernel cannot do it for these files
+// (another file system, a device), and nothing has been copied then.
+bool copy_in_kernel(OutputFile& source, OutputFile& destination) {
+  if (!destination.writer().flush()) return false;  // the error is reported at close
+  loff_t offset = 0;
+  for (;;) {
+    const ssize_t copied =
+        ::copy_file_range(source.fd(), &offset, destination.fd(), nullptr, kCopyBlockSize, 0);
+    if (copied < 0 && errno == EINTR) continue;
+    if (copied < 0 && offset == 0) return false;
+    if (copied < 0) destination.fail_write(errno);
+    if (copied == 0) return true;
+  }
+}
+
 void copy_blocks(OutputFile& source, OutputFile& destination) {
+  if (copy_in_kernel(source, destination)) return;
   if (::lseek(source.fd(), 0, SEEK_SET) < 0) source.fail_write(errno);
   std::unique_ptr<char[]> block(new char[kCopyBlockSize]);
   for (;;) {
