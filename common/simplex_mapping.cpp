@@ -16,9 +16,13 @@ SimplexMapping::SimplexMapping(int m, MultiplicationOrder order, Completion comp
 void SimplexMapping::map(const double* u, double* w, Writer* sum_trace) {
   const int last = m_ - 1;  // number of cube coordinates; w[last] is the completed component
   double* a = factors_.data();
-  // The last exponent is 1, where pow returns its argument unchanged.
+  // The last exponent is 1, where pow returns its argument unchanged (a NaN may come back
+  // with other bits, so it still goes through pow).
   for (int j = 0; j < last - 1; ++j) a[j] = std::pow(u[j], exponents_[static_cast<std::size_t>(j)]);
-  if (last > 0) a[last - 1] = u[last - 1];
+  if (last > 0) {
+    const double u_last = u[last - 1];
+    a[last - 1] = std::isnan(u_last) ? std::pow(u_last, 1.0) : u_last;
+  }
 
   // The running product 1 * a_1 * ... * a_{i-1} is exactly the partial product rebuilt from 1.
   double partial = 1.0;
