@@ -79,4 +79,25 @@ int run_lattice_weights(const LatticeBuild& build, int m, int N, Writer& trace) 
   return kExitSuccess;
 }
 
+int run_gwud_weights(int m, int N, Writer& trace) {
+  return run_lattice_weights(kGwudWeights, m, N, trace);
+}
+
+int run_gwud_weights_prod(int m, int N, Writer& trace) {
+  return run_lattice_weights(kGwudWeightsProd, m, N, trace);
+}
+
+int lattice_weights_main(const LatticeBuild& build, const char* name, int argc, char** argv) {
+  const ProgramInfo program = {
+      name,
+      "Syntax: %s dimension samples\n",
+      false,
+      kExitFailure,
+      false,
+      "  dimension  number of objectives m, 1 .. 10\n"
+      "  samples    number of weight vectors N (N <= 0 writes a header-only file)\n",
+  };
+  return run_program(program, argc, argv, build.run);
+}
+
 }  // namespace weights

@@ -1,6 +1,7 @@
 // The irrational-constant lattice weight generator behind gwud_weights and gwud_weights_prod.
 #pragma once
 
+#include "program.h"
 #include "writer.h"
 
 namespace weights {
@@ -22,11 +23,14 @@ inline constexpr int kMaxLatticeObjectives = 10;
 
 /// The two builds differ in completion and in how much they trace.
 struct LatticeBuild {
+  ProgramBody run;            // run_lattice_weights with this build
   bool corrected_completion;  // else product completion
   bool full_trace;            // "value", "B" and "sum" lines besides the trans line
 };
-inline constexpr LatticeBuild kGwudWeights = {true, true};
-inline constexpr LatticeBuild kGwudWeightsProd = {false, false};
+int run_gwud_weights(int m, int N, Writer& trace);
+int run_gwud_weights_prod(int m, int N, Writer& trace);
+inline constexpr LatticeBuild kGwudWeights = {run_gwud_weights, true, true};
+inline constexpr LatticeBuild kGwudWeightsProd = {run_gwud_weights_prod, false, false};
 
 /// x - floor(x).
 double fractional_part(double x);
@@ -42,5 +46,8 @@ int LowSequences_lattices_weights(Writer& stream, int N, int m, const LatticeBui
 
 /// One run: checks m, publishes ./output/weight_<m>D_<N>.gwud headed by "# count m".
 int run_lattice_weights(const LatticeBuild& build, int m, int N, Writer& trace);
+
+/// The whole program of one build, from its command line; returns the exit status.
+int lattice_weights_main(const LatticeBuild& build, const char* name, int argc, char** argv);
 
 }  // namespace weights

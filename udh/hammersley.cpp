@@ -124,4 +124,26 @@ int run_hammersley(const HammersleyBuild& build, int k, int N, Writer& trace) {
   return kExitSuccess;
 }
 
+int run_udh_weights(int k, int N, Writer& trace) {
+  return run_hammersley(kUdhWeights, k, N, trace);
+}
+
+int run_udh_weights_prod(int k, int N, Writer& trace) {
+  return run_hammersley(kUdhWeightsProd, k, N, trace);
+}
+
+int hammersley_main(const HammersleyBuild& build, const char* name, int argc, char** argv) {
+  const ProgramInfo program = {
+      name,
+      "Syntax error! %s numObjectives numWeightVectors\n",
+      true,
+      kExitHammersleyFailure,
+      false,
+      "  numObjectives     number of objectives k, 1 .. 22\n"
+      "  numWeightVectors  number of weight vectors N (k * N at most 2147483647; N <= 0 writes no "
+      "rows)\n",
+  };
+  return run_program(program, argc, argv, build.run);
+}
+
 }  // namespace weights

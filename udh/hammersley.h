@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "program.h"
 #include "writer.h"
 
 namespace weights {
@@ -15,16 +16,20 @@ inline constexpr int kMaxObjectives = 22;
 
 /// The two builds of the tool differ only in these respects.
 struct HammersleyBuild {
+  ProgramBody run;            // run_hammersley with this build
   bool corrected_completion;  // else product completion
   bool traces_and_heads;      // "sum = %f\n" per row and the "# N k" header
   const char* short_pattern;  // file name for k <= 9
   const char* long_pattern;   // file name for k > 9
 };
 
-inline constexpr HammersleyBuild kUdhWeights = {true, true, "./output/weight_0%dD_%d.udh",
-                                                "./output/weight_%dD_%d.udh"};
-inline constexpr HammersleyBuild kUdhWeightsProd = {false, false, "weight_0%dD_%d.udh",
-                                                    "weight_%dD_%d.udh"};
+int run_udh_weights(int k, int N, Writer& trace);
+int run_udh_weights_prod(int k, int N, Writer& trace);
+
+inline constexpr HammersleyBuild kUdhWeights = {
+    run_udh_weights, true, true, "./output/weight_0%dD_%d.udh", "./output/weight_%dD_%d.udh"};
+inline constexpr HammersleyBuild kUdhWeightsProd = {run_udh_weights_prod, false, false,
+                                                    "weight_0%dD_%d.udh", "weight_%dD_%d.udh"};
 
 /// Radical inverse of n >= 1 in base b: digits from the least significant, each scaled by a
 /// factor that is divided by b once per digit.
@@ -57,5 +62,8 @@ std::vector<double> hammersley_weights(const HammersleyBuild& build, int k, int 
 
 /// One run: checks k and N, computes every row, then writes the weight file.
 int run_hammersley(const HammersleyBuild& build, int k, int N, Writer& trace);
+
+/// The whole program of one build, from its command line; returns the exit status.
+int hammersley_main(const HammersleyBuild& build, const char* name, int argc, char** argv);
 
 }  // namespace weights

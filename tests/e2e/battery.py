@@ -24,15 +24,7 @@ PROGRAMS = {
 RANDOMISED = {"tglp_weights", "glp_points"}
 TEXTS = ["", "abc", "3.7", " 7", "+3", "-0", "0x10", "-5", "2147483647", "2147483648",
          "-2147483649", "99999999999999999999"]
-failures = []
-checks = 0
-
-
-def check(condition, what):
-    global checks
-    checks += 1
-    if not condition:
-        failures.append(what)
+from checks import check, finish
 
 
 class Work:
@@ -246,7 +238,4 @@ GROUPS = {"arguments": arguments, "output_directory": output_directory,
           "unwritable_weight_file": unwritable_weight_file, "standard_streams": standard_streams,
           "simultaneous_runs": simultaneous_runs, "large_sizes": large_sizes}
 GROUPS[GROUP]()
-print(f"{GROUP}: {checks} checks, {len(failures)} failed")
-for failure in failures:
-    print("FAIL", failure)
-sys.exit(1 if failures else 0)
+finish(f"{GROUP}: ")

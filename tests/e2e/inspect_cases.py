@@ -10,15 +10,7 @@ import xml.etree.ElementTree as ElementTree
 
 BIN = os.path.abspath(sys.argv[1])
 work = tempfile.mkdtemp(prefix="inspect_")
-failures = []
-checks = 0
-
-
-def check(condition, what):
-    global checks
-    checks += 1
-    if not condition:
-        failures.append(what)
+from checks import check, finish
 
 
 def inspect(name, text, *options):
@@ -99,7 +91,4 @@ for name, text in [("two.txt", UDH), ("three.txt", "1 0 0\n0 1 0\n0 0 1\n0.3 0.3
     except (ElementTree.ParseError, FileNotFoundError) as error:
         check(False, f"{name}: {error}")
 
-print(f"{checks} checks, {len(failures)} failed")
-for failure in failures:
-    print("FAIL", failure)
-sys.exit(1 if failures else 0)
+finish("")
