@@ -91,6 +91,14 @@ void print(Writer& stream, const double* values, int count, RowFormat format) {
   stream.put('\n');
 }
 
+void write_header(Writer& stream, long long first, long long second) {
+  stream.text("# ");
+  stream.integer(first);
+  stream.put(' ');
+  stream.integer(second);
+  stream.put('\n');
+}
+
 std::string file_name(const char* pattern, int first, int second) {
   char buffer[kNameBufferSize];
   std::snprintf(buffer, sizeof buffer, pattern, first, second);

@@ -32,6 +32,9 @@ enum class RowFormat { kFixed, kScientific, kFixedSeparated };
 /// The row writer: values[0 .. count - 1] in `format`, then "\n".
 void print(Writer& stream, const double* values, int count, RowFormat format);
 
+/// The header line "# %d %d\n".
+void write_header(Writer& stream, long long first, long long second);
+
 /// Formats a file name from a printf pattern with two integers, as into a 100-character buffer.
 std::string file_name(const char* pattern, int first, int second);
 

@@ -64,12 +64,7 @@ int run_glp_points(int m, int N, Writer& trace) {
                                 file_name("./output/weight_%.2dD_%d.glp", m, N));
   glp(publication.rows(), trace, m, N);
   publication.open_final();
-  Writer& header = publication.final_file();
-  header.text("# ");
-  header.integer(N);
-  header.put(' ');
-  header.integer(m);
-  header.put('\n');
+  write_header(publication.final_file(), N, m);
   publication.finish();
   print_self_test(trace);
   return kExitSuccess;

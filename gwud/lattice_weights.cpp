@@ -69,12 +69,7 @@ int run_lattice_weights(const LatticeBuild& build, int m, int N, Writer& trace) 
                                 file_name("./output/weight_%.2dD_%d.gwud", m, N));
   const int count = LowSequences_lattices_weights(publication.rows(), N, m, build, trace);
   publication.open_final();
-  Writer& header = publication.final_file();
-  header.text("# ");
-  header.integer(count);
-  header.put(' ');
-  header.integer(m);
-  header.put('\n');
+  write_header(publication.final_file(), count, m);
   publication.finish();
   return kExitSuccess;
 }

@@ -165,12 +165,7 @@ int run_msld_weights(int M, int K, Writer& trace) {
   trace.text("count ");
   trace.integer(rows.count);
   trace.put('\n');
-  Writer& header = publication.final_file();
-  header.text("# ");
-  header.integer(rows.count);
-  header.put(' ');
-  header.integer(M);
-  header.put('\n');
+  write_header(publication.final_file(), rows.count, M);
   publication.finish();
   return kExitSuccess;
 }

@@ -110,11 +110,7 @@ int run_hammersley(const HammersleyBuild& build, int k, int N, Writer& trace) {
   DirectPublication file(name, kHammersleyMessages);
   Writer& rows = file.rows();
   if (build.traces_and_heads) {
-    rows.text("# ");
-    rows.integer(N);
-    rows.put(' ');
-    rows.integer(k);
-    rows.put('\n');
+    write_header(rows, N, k);
   }
   for (int i = 0; i < N; ++i) {
     print(rows, W.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(k), k,
