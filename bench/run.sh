@@ -2,7 +2,7 @@
 # Benchmark: each program at a large size against the formatting floor, in the fast build and in
 # a baseline build that formats with printf and copies the staging file line by line.
 # Prints seconds (median of 5), rows per second, ratio to the floor, and the baseline's figures.
-# Usage: bench/run.sh [REPEATS]   (builds into build-bench/ and build-bench-legacy/)
+# Usage: bench/run.sh [REPEATS]   (builds into build-bench-fast/ and build-bench-legacy/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 repeats=${1:-5}
