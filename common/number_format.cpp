@@ -12,6 +12,15 @@ namespace {
 #ifndef WEIGHTS_LEGACY_IO
 __extension__ typedef unsigned __int128 Wide;
 
+constexpr std::uint64_t kMantissaMask = (std::uint64_t{1} << 52) - 1;
+constexpr std::uint64_t kImplicitBit = std::uint64_t{1} << 52;
+
+std::uint64_t bits_of(double x) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  return bits;
+}
+
 // Exact rounding of the rational a / b to the nearest integer, ties to even, as printf rounds
 // the exact binary value under the default rounding mode.
 std::uint64_t round_quotient(Wide a, Wide b) {
@@ -21,28 +30,12 @@ std::uint64_t round_quotient(Wide a, Wide b) {
   return static_cast<std::uint64_t>(q + (up ? 1 : 0));
 }
 
-// The same rounding for b = 2^shift, without a division.
+// The same rounding for b = 2^shift, 0 < shift < 127, without a division or a branch: adding
+// just under one half, plus one when the quotient is odd, carries exactly when it must.
 std::uint64_t round_shift(Wide a, int shift) {
-  if (shift == 0) return static_cast<std::uint64_t>(a);
-  const Wide q = a >> shift;
-  const Wide remainder = a & ((static_cast<Wide>(1) << shift) - 1);
-  const Wide half = static_cast<Wide>(1) << (shift - 1);
-  const bool up = remainder > half || (remainder == half && (q & 1) != 0);
-  return static_cast<std::uint64_t>(q + (up ? 1 : 0));
-}
-
-// |x| = mantissa * 2^exponent with an integer mantissa; x finite and non-zero.
-void decompose(double x, std::uint64_t& mantissa, int& exponent) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &x, sizeof bits);
-  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
-  mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-  if (biased == 0) {
-    exponent = -1074;  // subnormal
-  } else {
-    mantissa |= std::uint64_t{1} << 52;
-    exponent = biased - 1075;
-  }
+  const Wide just_under_half = (static_cast<Wide>(1) << (shift - 1)) - 1;
+  const Wide odd = (a >> shift) & 1;
+  return static_cast<std::uint64_t>((a + just_under_half + odd) >> shift);
 }
 
 constexpr char kDigitPairs[] =
@@ -50,12 +43,13 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Exactly six digits of value < 10^6, zero-padded.
+// Exactly six digits of value < 10^6, zero-padded, as three independent digit pairs.
 char* write_six_digits(char* out, std::uint64_t value) {
-  for (int pair = 2; pair >= 0; --pair) {
-    std::memcpy(out + 2 * pair, kDigitPairs + 2 * (value % 100), 2);
-    value /= 100;
-  }
+  const std::uint64_t high = value / 10000;
+  const std::uint64_t low = value % 10000;
+  std::memcpy(out, kDigitPairs + 2 * high, 2);
+  std::memcpy(out + 2, kDigitPairs + 2 * (low / 100), 2);
+  std::memcpy(out + 4, kDigitPairs + 2 * (low % 100), 2);
   return out + 6;
 }
 
@@ -90,49 +84,57 @@ constexpr std::uint64_t kPowersOfTen[] = {1ULL,
                                           100000000000000000ULL,
                                           1000000000000000000ULL};
 
-// "%f" for |x| < 2^30: x * 10^6 rounded exactly with 128-bit integers.
+// "%f" for |x| < 2^30: x * 10^6 rounded exactly with 128-bit integers. |x| = m / 2^shift with
+// shift >= 23 here; below 2^-22 (shift > 74) the value rounds to zero, as zero and the
+// subnormals do.
 char* fixed_small(char* out, double x) {
-  if (std::signbit(x)) *out++ = '-';
+  const std::uint64_t bits = bits_of(x);
+  *out = '-';
+  out += bits >> 63;
+  const int shift = 1075 - static_cast<int>((bits >> 52) & 0x7ff);
   std::uint64_t scaled = 0;
-  if (x != 0) {
-    std::uint64_t mantissa = 0;
-    int exponent = 0;
-    decompose(x, mantissa, exponent);
-    const Wide numerator = static_cast<Wide>(mantissa) * kPowersOfTen[6];
-    // exponent < -23 below 2^30; below 2^-47 the value rounds to zero.
-    if (exponent > -100) scaled = round_shift(numerator, -exponent);
+  if (shift <= 74) {
+    const std::uint64_t mantissa = (bits & kMantissaMask) | kImplicitBit;
+    scaled = round_shift(static_cast<Wide>(mantissa) * kPowersOfTen[6], shift);
   }
-  out = write_unsigned(out, scaled / kPowersOfTen[6]);
+  const std::uint64_t whole = scaled / kPowersOfTen[6];
+  if (whole < 10) {
+    *out++ = static_cast<char>('0' + whole);
+  } else {
+    out = write_unsigned(out, whole);
+  }
   *out++ = '.';
-  return write_six_digits(out, scaled % kPowersOfTen[6]);
+  return write_six_digits(out, scaled - whole * kPowersOfTen[6]);
 }
 
-// Seven significant digits of |x| at decimal exponent e: round(|x| * 10^(6 - e)).
-std::uint64_t significand(std::uint64_t mantissa, int exponent, int e) {
+// Seven significant digits of m / 2^shift at decimal exponent e: round(m * 10^(6 - e) / 2^shift).
+std::uint64_t significand(std::uint64_t mantissa, int shift, int e) {
   const int p = 6 - e;
-  if (p >= 0) return round_shift(static_cast<Wide>(mantissa) * kPowersOfTen[p], -exponent);
-  return round_quotient(mantissa, static_cast<Wide>(kPowersOfTen[-p]) << -exponent);
+  if (p >= 0) return round_shift(static_cast<Wide>(mantissa) * kPowersOfTen[p], shift);
+  return round_quotient(mantissa, static_cast<Wide>(kPowersOfTen[-p]) << shift);
 }
 
 // "%e" for 1e-10 <= |x| < 1e10, where every quotient fits 128 bits.
 char* scientific_moderate(char* out, double x) {
-  if (std::signbit(x)) *out++ = '-';
-  std::uint64_t mantissa = 0;
-  int exponent = 0;
-  decompose(x, mantissa, exponent);
-  // |x| lies in [2^(b - 1), 2^b) with b = exponent + 53, so its decimal exponent is this
-  // estimate or the next one.
-  int e = static_cast<int>(std::floor((exponent + 52) * 0.30102999566398120));
-  std::uint64_t digits = significand(mantissa, exponent, e);
-  if (digits >= kPowersOfTen[7]) digits = significand(mantissa, exponent, ++e);
-  if (digits < kPowersOfTen[6]) digits = significand(mantissa, exponent, --e);
+  const std::uint64_t bits = bits_of(x);
+  *out = '-';
+  out += bits >> 63;
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  const std::uint64_t mantissa = (bits & kMantissaMask) | kImplicitBit;
+  const int shift = 1075 - biased;
+  // |x| lies in [2^(biased - 1023), 2^(biased - 1022)), so its decimal exponent is this
+  // estimate or the next one. (L * 78913) >> 18 is floor(L log10 2) for every binary exponent L.
+  int e = ((biased - 1023) * 78913) >> 18;
+  std::uint64_t digits = significand(mantissa, shift, e);
+  if (digits >= kPowersOfTen[7]) digits = significand(mantissa, shift, ++e);
   if (digits >= kPowersOfTen[7]) {  // 9.9999995 rounding up across the power of ten
     digits = kPowersOfTen[6];
     ++e;
   }
-  *out++ = static_cast<char>('0' + digits / kPowersOfTen[6]);
+  const std::uint64_t lead = digits / kPowersOfTen[6];
+  *out++ = static_cast<char>('0' + lead);
   *out++ = '.';
-  out = write_six_digits(out, digits % kPowersOfTen[6]);
+  out = write_six_digits(out, digits - lead * kPowersOfTen[6]);
   *out++ = 'e';
   *out++ = e < 0 ? '-' : '+';
   std::memcpy(out, kDigitPairs + 2 * (e < 0 ? -e : e), 2);  // |e| <= 10 here

@@ -1,0 +1,65 @@
+// Per-value costs of the library's hot parts: number formatting, radical inverses and the
+// cube-to-simplex mapping, on weight-like inputs.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "../udh/hammersley.h"
+#include "number_format.h"
+#include "simplex_mapping.h"
+
+namespace {
+
+// Six varying digits in (0, 1), as the weight files hold.
+std::vector<double> weight_like_values() {
+  std::vector<double> values(4096);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    values[i] = static_cast<double>((i * 7919 + 104729) % 999983) / 999983.0;
+  }
+  return values;
+}
+
+template <char* (*Format)(char*, double)>
+void format_values(benchmark::State& state) {
+  const std::vector<double> values = weight_like_values();
+  char buffer[weights::kMaxNumberChars];
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(Format(buffer, values[i++ & 4095]));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(format_values<weights::format_fixed>)->Name("format_fixed");
+BENCHMARK(format_values<weights::format_scientific>)->Name("format_scientific");
+
+void radical_inverses_k10(benchmark::State& state) {
+  const std::vector<weights::RadicalInverseTable> tables = weights::radical_inverse_tables(10);
+  std::vector<double> u(9);
+  int i = 0;
+  for (auto _ : state) {
+    weights::hammersley_point(i++, 1000000, tables, u.data());
+    benchmark::DoNotOptimize(u.data());
+    if (i == 1000000) i = 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(radical_inverses_k10);
+
+void mapping_k10(benchmark::State& state) {
+  weights::SimplexMapping mapping(10, weights::MultiplicationOrder::kLeftToRight,
+                                  weights::Completion::kProduct);
+  const std::vector<double> values = weight_like_values();
+  std::vector<double> w(10);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    mapping.map(values.data() + (i++ & 1023) * 3, w.data());
+    benchmark::DoNotOptimize(w.data());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(mapping_k10);
+
+}  // namespace
+
+BENCHMARK_MAIN();
