@@ -29,21 +29,44 @@ void check_arguments(int k, int N) {
   }
 }
 
+// Number of low digits of base B that one table entry covers: B^digits <= 4096.
+constexpr int low_digit_count(unsigned B) {
+  int digits = 0;
+  for (unsigned power = B; power <= 4096; power *= B) ++digits;
+  return digits;
+}
+
+constexpr unsigned power_of(unsigned B, int digits) {
+  unsigned power = 1;
+  for (int t = 0; t < digits; ++t) power *= B;
+  return power;
+}
+
 // The digit loop with the base known at compile time, so that % and / become multiplications.
+// The low digits come from a table of the same loop's partial sums: adding a zero digit's
+// term (+0.0) leaves a non-negative sum unchanged, so every value is bit for bit the loop's.
 template <unsigned B>
-double digit_sum(unsigned n, const double* scales) {
-  double value = 0.0;
-  for (int t = 0; n > 0; ++t) {
+double digit_sum(unsigned n, const double* scales, const double* low_sums) {
+  constexpr int kLowDigits = low_digit_count(B);
+  constexpr unsigned kLowCount = power_of(B, kLowDigits);
+  double value = low_sums[n % kLowCount];
+  n = n / kLowCount;
+  for (int t = kLowDigits; n > 0; ++t) {
     value = value + static_cast<double>(n % B) * scales[t];
     n = n / B;
   }
   return value;
 }
 
+template <unsigned B>
+constexpr RadicalInverseTable::Digits digits_of() {
+  return {&digit_sum<B>, power_of(B, low_digit_count(B))};
+}
+
 template <std::size_t... I>
 constexpr auto digit_sums(std::index_sequence<I...>) {
-  return std::array<double (*)(unsigned, const double*), sizeof...(I)>{
-      &digit_sum<static_cast<unsigned>(P[I])>...};
+  return std::array<RadicalInverseTable::Digits, sizeof...(I)>{
+      digits_of<static_cast<unsigned>(P[I])>()...};
 }
 
 constexpr auto kDigitSums = digit_sums(std::make_index_sequence<std::size(P)>());
@@ -82,41 +105,85 @@ RadicalInverseTable::RadicalInverseTable(int b)
     scale = f;
     f = f / b;
   }
+  low_sums_.resize(digits_.low_count);
+  for (unsigned n = 0; n < digits_.low_count; ++n) {
+    double value = 0.0;
+    for (unsigned rest = n, t = 0; rest > 0; rest /= static_cast<unsigned>(b), ++t) {
+      value = value + static_cast<double>(rest % static_cast<unsigned>(b)) * scales_[t];
+    }
+    low_sums_[n] = value;
+  }
+}
+
+HammersleyRows::HammersleyRows(const HammersleyBuild& build, int k, int N)
+    : N_(N),
+      tables_(radical_inverse_tables(k)),
+      mapping_(k, MultiplicationOrder::kLeftToRight,
+               build.corrected_completion ? Completion::kCorrected : Completion::kProduct),
+      U_(static_cast<std::size_t>(k)) {}
+
+void HammersleyRows::map(int i, double* w, Writer* sum_trace) {
+  if (mapping_.dimension() >= 2) hammersley_point(i, N_, tables_, U_.data());
+  mapping_.map(U_.data(), w, sum_trace);
 }
 
 std::vector<double> hammersley_weights(const HammersleyBuild& build, int k, int N, Writer& trace) {
   if (N <= 0) return {};
   const std::size_t width = static_cast<std::size_t>(k);
   std::vector<double> W = allocate<double>(width * static_cast<std::size_t>(N));
-  std::vector<double> U(width);
-  const std::vector<RadicalInverseTable> tables = radical_inverse_tables(k);
-  SimplexMapping mapping(
-      k, MultiplicationOrder::kLeftToRight,
-      build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
+  HammersleyRows rows(build, k, N);
   Writer* sum_trace = build.traces_and_heads ? &trace : nullptr;
-  for (int i = 0; i < N; ++i) {
-    if (k >= 2) hammersley_point(i, N, tables, U.data());
-    mapping.map(U.data(), W.data() + static_cast<std::size_t>(i) * width, sum_trace);
-  }
+  for (int i = 0; i < N; ++i)
+    rows.map(i, W.data() + static_cast<std::size_t>(i) * width, sum_trace);
   return W;
 }
 
-int run_hammersley(const HammersleyBuild& build, int k, int N, Writer& trace) {
-  check_arguments(k, N);
+namespace {
+
+std::string weight_file_name(const HammersleyBuild& build, int k, int N) {
+  return file_name(k <= 9 ? build.short_pattern : build.long_pattern, k, N);
+}
+
+// The traced build: every trace line comes before the weight file is opened, so the rows are
+// held until the last one is computed.
+void write_held_rows(const HammersleyBuild& build, int k, int N, Writer& trace) {
   const std::vector<double> W = hammersley_weights(build, k, N, trace);
-  // Every trace line comes before the weight file is opened.
   trace.flush();
-  const std::string name = file_name(k <= 9 ? build.short_pattern : build.long_pattern, k, N);
-  DirectPublication file(name, kHammersleyMessages);
+  DirectPublication file(weight_file_name(build, k, N), kHammersleyMessages);
   Writer& rows = file.rows();
-  if (build.traces_and_heads) {
-    write_header(rows, N, k);
-  }
+  write_header(rows, N, k);
   for (int i = 0; i < N; ++i) {
     print(rows, W.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(k), k,
           RowFormat::kFixedSeparated);
   }
   file.finish();
+}
+
+// The build without a trace has nothing to order before the file, so each row is written as
+// soon as it is computed and no row set is held.
+void write_streamed_rows(const HammersleyBuild& build, int k, int N) {
+  DirectPublication file(weight_file_name(build, k, N), kHammersleyMessages);
+  Writer& rows = file.rows();
+  if (N > 0) {
+    HammersleyRows points(build, k, N);
+    std::vector<double> w(static_cast<std::size_t>(k));
+    for (int i = 0; i < N; ++i) {
+      points.map(i, w.data(), nullptr);
+      print(rows, w.data(), k, RowFormat::kFixedSeparated);
+    }
+  }
+  file.finish();
+}
+
+}  // namespace
+
+int run_hammersley(const HammersleyBuild& build, int k, int N, Writer& trace) {
+  check_arguments(k, N);
+  if (build.traces_and_heads) {
+    write_held_rows(build, k, N, trace);
+  } else {
+    write_streamed_rows(build, k, N);
+  }
   return kExitSuccess;
 }
 

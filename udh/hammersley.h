@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "program.h"
+#include "simplex_mapping.h"
 #include "writer.h"
 
 namespace weights {
@@ -41,12 +42,20 @@ class RadicalInverseTable {
  public:
   /// b is one of the bases in P.
   explicit RadicalInverseTable(int b);
-  double operator()(int n) const { return digits_(static_cast<unsigned>(n), scales_); }
+  double operator()(int n) const {
+    return digits_.sum(static_cast<unsigned>(n), scales_, low_sums_.data());
+  }
+
+  /// The digit loop of one base, and how many low-digit values its table holds.
+  struct Digits {
+    double (*sum)(unsigned n, const double* scales, const double* low_sums);
+    unsigned low_count;
+  };
 
  private:
-  using DigitSum = double (*)(unsigned n, const double* scales);
-  DigitSum digits_;
-  double scales_[32];  // 2^31 has 31 binary digits
+  Digits digits_;
+  double scales_[32];             // 2^31 has 31 binary digits
+  std::vector<double> low_sums_;  // the loop's value for every n below low_count
 };
 
 /// The tables of the k - 2 radical-inverse coordinates, bases P[0], P[1], ...
@@ -56,11 +65,27 @@ std::vector<RadicalInverseTable> radical_inverse_tables(int k);
 /// radical inverses of i + 1 in the bases of `tables`.
 void hammersley_point(int i, int N, const std::vector<RadicalInverseTable>& tables, double* U);
 
+/// The weight vectors of one run, computed one at a time in any order.
+class HammersleyRows {
+ public:
+  /// 1 <= k <= 22, 1 <= N.
+  HammersleyRows(const HammersleyBuild& build, int k, int N);
+  /// Weight vector i (k doubles into w); traces its sum when sum_trace is given.
+  void map(int i, double* w, Writer* sum_trace);
+
+ private:
+  int N_;
+  std::vector<RadicalInverseTable> tables_;
+  SimplexMapping mapping_;
+  std::vector<double> U_;
+};
+
 /// The N weight vectors W (N rows of k), mapped in left-to-right order with the build's
 /// completion; traces the sums for the corrected build. 1 <= k <= 22, k * N < 2^31.
 std::vector<double> hammersley_weights(const HammersleyBuild& build, int k, int N, Writer& trace);
 
-/// One run: checks k and N, computes every row, then writes the weight file.
+/// One run: checks k and N, then computes and writes the rows; the traced build computes
+/// every row before it opens the weight file.
 int run_hammersley(const HammersleyBuild& build, int k, int N, Writer& trace);
 
 /// The whole program of one build, from its command line; returns the exit status.
