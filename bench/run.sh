@@ -19,10 +19,13 @@ cp "$root/share/primes.dat" "$work/"
 cd "$work"
 
 # Median wall-clock seconds and peak resident kilobytes of a command, over $repeats runs.
+# Every run starts without the files of the one before: replacing a large file costs the
+# kernel a truncation (tens of milliseconds) that is not the program's work.
 measure() {
   local times=() peak=0
   for _ in $(seq "$repeats"); do
     local start end rss
+    rm -f output/* weight_* floor.txt
     start=$(date +%s.%N)
     /usr/bin/time -f %M -o rss.txt "$@" >/dev/null 2>&1
     rss=$(tail -1 rss.txt)

@@ -7,7 +7,6 @@
 
 #include "exit_status.h"
 #include "failure.h"
-#include "memory.h"
 #include "simplex_mapping.h"
 #include "weight_file.h"
 
@@ -26,6 +25,22 @@ double lattice(int i, int j, int N, double c, Writer* trace) {
   return value;
 }
 
+namespace {
+
+// The cube points in order, each coordinate traced as it is formed and then as stored.
+void trace_cube(Writer& trace, int N, int m) {
+  for (int i = 0; i < N; ++i) {
+    for (int j = 0; j < m - 1; ++j) {
+      const double value = lattice(i, j, N, kLatticeConstants[j], &trace);
+      trace.text("B ");
+      trace.fixed(value);
+      trace.put('\n');
+    }
+  }
+}
+
+}  // namespace
+
 int LowSequences_lattices_weights(Writer& stream, int N, int m, const LatticeBuild& build,
                                   Writer& trace) {
   trace.text("trans = ");
@@ -33,28 +48,20 @@ int LowSequences_lattices_weights(Writer& stream, int N, int m, const LatticeBui
   trace.put('\n');
   if (N <= 0) return 0;
 
+  // A point is cheap to rebuild, so no point set is held: the traced build first traces
+  // every point, then each point is formed again (the same doubles) as it is mapped.
   Writer* detail = build.full_trace ? &trace : nullptr;
-  const std::size_t cube_width = static_cast<std::size_t>(m - 1);
-  std::vector<double> cube = allocate<double>(cube_width * static_cast<std::size_t>(N));
-  for (int i = 0; i < N; ++i) {
-    double* u = cube.data() + static_cast<std::size_t>(i) * cube_width;
-    for (int j = 0; j < m - 1; ++j) {
-      u[j] = lattice(i, j, N, kLatticeConstants[j], detail);
-      if (detail != nullptr) {
-        detail->text("B ");
-        detail->fixed(u[j]);
-        detail->put('\n');
-      }
-    }
-  }
-
+  if (detail != nullptr) trace_cube(*detail, N, m);
   SimplexMapping mapping(
       m, MultiplicationOrder::kProductFirst,
       build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
+  std::vector<double> u(static_cast<std::size_t>(m));
   std::vector<double> w(static_cast<std::size_t>(m));
   int count = 0;
   for (int i = 0; i < N; ++i) {
-    mapping.map(cube.data() + static_cast<std::size_t>(i) * cube_width, w.data(), detail);
+    for (int j = 0; j < m - 1; ++j)
+      u[static_cast<std::size_t>(j)] = lattice(i, j, N, kLatticeConstants[j], nullptr);
+    mapping.map(u.data(), w.data(), detail);
     print(stream, w.data(), m, RowFormat::kScientific);
     ++count;
   }
