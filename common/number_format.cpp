@@ -43,14 +43,21 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Exactly six digits of value < 10^6, zero-padded, as three independent digit pairs.
-char* write_six_digits(char* out, std::uint64_t value) {
-  const std::uint64_t high = value / 10000;
-  const std::uint64_t low = value % 10000;
-  std::memcpy(out, kDigitPairs + 2 * high, 2);
-  std::memcpy(out + 2, kDigitPairs + 2 * (low / 100), 2);
-  std::memcpy(out + 4, kDigitPairs + 2 * (low % 100), 2);
-  return out + 6;
+// "d.dddddd" for value < 10^7 (the digits of value / 10^6), read off a 44-bit fixed-point
+// fraction one pair at a time. The rounded-up constant exceeds 2^44 / 10^6 by less than 1, so
+// the excess stays below one unit of the last digit for every value below 1.7 * 10^7.
+char* write_point_six(char* out, std::uint64_t value) {
+  constexpr int kFractionBits = 44;
+  constexpr std::uint64_t kMask = (std::uint64_t{1} << kFractionBits) - 1;
+  constexpr std::uint64_t kScale = (std::uint64_t{1} << kFractionBits) / 1000000 + 1;
+  std::uint64_t fraction = value * kScale;
+  out[0] = static_cast<char>('0' + (fraction >> kFractionBits));
+  out[1] = '.';
+  for (int pair = 0; pair < 3; ++pair) {
+    fraction = (fraction & kMask) * 100;
+    std::memcpy(out + 2 + 2 * pair, kDigitPairs + 2 * (fraction >> kFractionBits), 2);
+  }
+  return out + 8;
 }
 
 char* write_unsigned(char* out, std::uint64_t value) {
@@ -97,14 +104,10 @@ char* fixed_small(char* out, double x) {
     const std::uint64_t mantissa = (bits & kMantissaMask) | kImplicitBit;
     scaled = round_shift(static_cast<Wide>(mantissa) * kPowersOfTen[6], shift);
   }
+  if (scaled < kPowersOfTen[7]) return write_point_six(out, scaled);
   const std::uint64_t whole = scaled / kPowersOfTen[6];
-  if (whole < 10) {
-    *out++ = static_cast<char>('0' + whole);
-  } else {
-    out = write_unsigned(out, whole);
-  }
-  *out++ = '.';
-  return write_six_digits(out, scaled - whole * kPowersOfTen[6]);
+  out = write_unsigned(out, whole / 10);
+  return write_point_six(out, scaled - whole / 10 * kPowersOfTen[7]);
 }
 
 // Seven significant digits of m / 2^shift at decimal exponent e: round(m * 10^(6 - e) / 2^shift).
@@ -131,10 +134,7 @@ char* scientific_moderate(char* out, double x) {
     digits = kPowersOfTen[6];
     ++e;
   }
-  const std::uint64_t lead = digits / kPowersOfTen[6];
-  *out++ = static_cast<char>('0' + lead);
-  *out++ = '.';
-  out = write_six_digits(out, digits - lead * kPowersOfTen[6]);
+  out = write_point_six(out, digits);
   *out++ = 'e';
   *out++ = e < 0 ? '-' : '+';
   std::memcpy(out, kDigitPairs + 2 * (e < 0 ? -e : e), 2);  // |e| <= 10 here

@@ -87,6 +87,18 @@ TEST(NumberFormat, WeightLikeMagnitudesMatchTheCLibrary) {
   for (double x = 9.9999990; x < 10.0000010; x = std::nextafter(x, 11.0) + 1e-12) expect_same(x);
 }
 
+TEST(NumberFormat, EverySixDecimalDigitStringBelowTenMatchesTheCLibrary) {
+  // k / 10^6 rounds to k at the sixth decimal, so every digit string "d.dddddd" comes up, both
+  // as "%f" and as the significand of "%e".
+  for (int k = 0; k < 10000000; ++k) {
+    const double x = static_cast<double>(k) / 1e6;
+    ASSERT_EQ(fast(format_fixed, x), libc("%f", x)) << k;
+    if (k >= 1000000) {
+      ASSERT_EQ(fast(format_scientific, x), libc("%e", x)) << k;
+    }
+  }
+}
+
 TEST(NumberFormat, IntegersMatchTheCLibrary) {
   char buffer[kMaxNumberChars];
   for (long long v : {0LL, -1LL, 7LL, 2147483647LL, -2147483648LL}) {
