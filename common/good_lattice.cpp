@@ -173,10 +173,12 @@ void glp(Writer& /*stream*/, Writer& trace, int s, int n, double* cube) {
   const std::vector<int> h = generating_vector(s, n, trace, &trace);
   trace.text(kRuler);
   const std::size_t width = static_cast<std::size_t>(s);
+  LatticeIndices q(h, n);
   for (int k = 1; k <= n; ++k) {
+    q.advance();
     double* point = cube + static_cast<std::size_t>(k - 1) * width;
     for (int j = 0; j < s; ++j) {
-      point[j] = lattice_coordinate(lattice_index(k, h[static_cast<std::size_t>(j)], n), n);
+      point[j] = lattice_coordinate(q[static_cast<std::size_t>(j)], n);
       trace.fixed(point[j]);
       trace.put('\t');
     }

@@ -2,6 +2,7 @@
 // test, the generating vector and the lattice itself.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "writer.h"
@@ -50,6 +51,28 @@ inline int lattice_index(int k, int h, int n) {
   const int q = static_cast<int>(static_cast<long long>(k) * h % n);
   return q == 0 ? n : q;
 }
+
+/// The lattice indices of the points k = 1, 2, ... in turn: each step adds h_j modulo n, which
+/// gives lattice_index without a division.
+class LatticeIndices {
+ public:
+  /// Components 1 <= h_j < n; positioned before the first point.
+  LatticeIndices(const std::vector<int>& h, int n) : h_(h), n_(n), residues_(h.size(), 0) {}
+  /// Moves on to the next point.
+  void advance() {
+    for (std::size_t j = 0; j < h_.size(); ++j) {
+      residues_[j] += h_[j];
+      if (residues_[j] >= n_) residues_[j] -= n_;
+    }
+  }
+  /// lattice_index(k, h_j, n) of the current point k.
+  int operator[](std::size_t j) const { return residues_[j] == 0 ? n_ : residues_[j]; }
+
+ private:
+  const std::vector<int>& h_;
+  int n_;
+  std::vector<int> residues_;
+};
 
 /// Cell midpoint (2q - 1) / (2n) of lattice index q.
 inline double lattice_coordinate(int q, int n) {

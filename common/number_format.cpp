@@ -181,8 +181,35 @@ char* format_scientific(char* out, double x) {
 }
 #endif
 
+#ifdef WEIGHTS_LEGACY_IO
 char* format_integer(char* out, long long v) {
   return std::to_chars(out, out + kMaxNumberChars, v).ptr;
 }
+#else
+// Digit pairs from the end, once the length is known.
+char* format_integer(char* out, long long v) {
+  std::uint64_t rest = static_cast<std::uint64_t>(v);
+  if (v < 0) {
+    *out++ = '-';
+    rest = 0 - rest;
+  }
+  int digits = 1;
+  while (digits < 19 && rest >= kPowersOfTen[digits]) ++digits;
+  if (digits == 19 && rest >= 10000000000000000000ULL) ++digits;
+  char* const end = out + digits;
+  char* at = end;
+  while (rest >= 100) {
+    at -= 2;
+    std::memcpy(at, kDigitPairs + 2 * (rest % 100), 2);
+    rest /= 100;
+  }
+  if (rest >= 10) {
+    std::memcpy(at - 2, kDigitPairs + 2 * rest, 2);
+  } else {
+    at[-1] = static_cast<char>('0' + rest);
+  }
+  return end;
+}
+#endif
 
 }  // namespace weights

@@ -29,10 +29,12 @@ void glp(Writer& stream, Writer& trace, int s, int N) {
   const std::vector<int> h = generating_vector(s, N, trace, nullptr);
   const std::size_t width = static_cast<std::size_t>(s);
   std::vector<int> q = allocate<int>(width * static_cast<std::size_t>(N));
+  LatticeIndices indices(h, N);
   for (int k = 1; k <= N; ++k) {
+    indices.advance();
     int* row = q.data() + static_cast<std::size_t>(k - 1) * width;
     for (int j = 0; j < s; ++j) {
-      row[j] = lattice_index(k, h[static_cast<std::size_t>(j)], N);
+      row[j] = indices[static_cast<std::size_t>(j)];
       trace.text("q = ");
       trace.integer(row[j]);
       trace.put('\t');

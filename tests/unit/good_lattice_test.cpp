@@ -138,5 +138,17 @@ TEST_F(PrimeTableTest, RefusesMissingShortOrUnusableTables) {
   EXPECT_THROW(choose_modulus(readPrimes(20), 20), Failure);  // beyond the largest modulus
 }
 
+TEST(LatticeIndices, StepByStepEqualsTheProductModuloN) {
+  for (int n : {3, 4, 101, 20011, 46337}) {
+    const std::vector<int> h = {1, 2, n - 1, n / 2 + 1};
+    LatticeIndices q(h, n);
+    for (int k = 1; k <= n; ++k) {
+      q.advance();
+      for (std::size_t j = 0; j < h.size(); ++j)
+        ASSERT_EQ(q[j], lattice_index(k, h[j], n)) << n << " " << k;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace weights

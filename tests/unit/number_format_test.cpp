@@ -101,10 +101,26 @@ TEST(NumberFormat, EverySixDecimalDigitStringBelowTenMatchesTheCLibrary) {
 
 TEST(NumberFormat, IntegersMatchTheCLibrary) {
   char buffer[kMaxNumberChars];
-  for (long long v : {0LL, -1LL, 7LL, 2147483647LL, -2147483648LL}) {
+  const auto expect_same_integer = [&buffer](long long v) {
     char expected[64];
     std::snprintf(expected, sizeof expected, "%lld", v);
-    EXPECT_EQ(std::string(buffer, format_integer(buffer, v)), expected);
+    ASSERT_EQ(std::string(buffer, format_integer(buffer, v)), expected);
+  };
+  for (long long v = -200000; v <= 200000; ++v) expect_same_integer(v);
+  for (long long v : {2147483647LL, -2147483648LL, std::numeric_limits<long long>::max(),
+                      std::numeric_limits<long long>::min()}) {
+    expect_same_integer(v);
+  }
+  std::mt19937_64 bits(11);
+  for (int i = 0; i < 200000; ++i) {
+    const long long v = static_cast<long long>(bits());
+    expect_same_integer(v);
+    expect_same_integer(v >> (i % 63));
+  }
+  for (long long power = 1; power <= 1000000000000000000LL; power *= 10) {
+    expect_same_integer(power - 1);
+    expect_same_integer(power);
+    expect_same_integer(-power);
   }
 }
 
