@@ -33,6 +33,25 @@ void format_values(benchmark::State& state) {
 BENCHMARK(format_values<weights::format_fixed>)->Name("format_fixed");
 BENCHMARK(format_values<weights::format_scientific>)->Name("format_scientific");
 
+// Values one after another into a running buffer, as rows are written.
+template <char* (*Format)(char*, double)>
+void format_stream(benchmark::State& state) {
+  const std::vector<double> values = weight_like_values();
+  std::vector<char> buffer(values.size() * 16);
+  for (auto _ : state) {
+    char* out = buffer.data();
+    for (double x : values) {
+      out = Format(out, x);
+      *out++ = ' ';
+    }
+    benchmark::DoNotOptimize(out);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(values.size()));
+}
+BENCHMARK(format_stream<weights::format_fixed>)->Name("format_fixed_stream");
+BENCHMARK(format_stream<weights::format_scientific>)->Name("format_scientific_stream");
+
 void radical_inverses_k10(benchmark::State& state) {
   const std::vector<weights::RadicalInverseTable> tables = weights::radical_inverse_tables(10);
   std::vector<double> u(9);

@@ -1,5 +1,6 @@
 #include "number_format.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -23,7 +24,7 @@ std::uint64_t bits_of(double x) {
 
 // Exact rounding of the rational a / b to the nearest integer, ties to even, as printf rounds
 // the exact binary value under the default rounding mode.
-std::uint64_t round_quotient(Wide a, Wide b) {
+constexpr std::uint64_t round_quotient(Wide a, Wide b) {
   const Wide q = a / b;
   const Wide twice_remainder = (a % b) * 2;
   const bool up = twice_remainder > b || (twice_remainder == b && (q & 1) != 0);
@@ -32,7 +33,7 @@ std::uint64_t round_quotient(Wide a, Wide b) {
 
 // The same rounding for b = 2^shift, 0 < shift < 127, without a division or a branch: adding
 // just under one half, plus one when the quotient is odd, carries exactly when it must.
-std::uint64_t round_shift(Wide a, int shift) {
+constexpr std::uint64_t round_shift(Wide a, int shift) {
   const Wide just_under_half = (static_cast<Wide>(1) << (shift - 1)) - 1;
   const Wide odd = (a >> shift) & 1;
   return static_cast<std::uint64_t>((a + just_under_half + odd) >> shift);
@@ -111,11 +112,48 @@ char* fixed_small(char* out, double x) {
 }
 
 // Seven significant digits of m / 2^shift at decimal exponent e: round(m * 10^(6 - e) / 2^shift).
-std::uint64_t significand(std::uint64_t mantissa, int shift, int e) {
+constexpr std::uint64_t significand(std::uint64_t mantissa, int shift, int e) {
   const int p = 6 - e;
   if (p >= 0) return round_shift(static_cast<Wide>(mantissa) * kPowersOfTen[p], shift);
   return round_quotient(mantissa, static_cast<Wide>(kPowersOfTen[-p]) << shift);
 }
+
+// The binary exponents (biased) of 1e-10 <= |x| < 1e10.
+constexpr int kModerateLowest = 989;
+constexpr int kModerateHighest = 1056;
+
+// For one binary exponent: |x| lies in [2^L, 2^(L + 1)), so its decimal exponent (after
+// rounding to seven digits) is floor(L log10 2) or the next one; the next one from a threshold
+// mantissa on. Knowing the threshold saves a second rounding, or a branch that goes either way.
+struct DecimalExponent {
+  int estimate;
+  std::uint64_t next_from;
+};
+
+constexpr DecimalExponent decimal_exponent(int biased) {
+  // (L * 78913) >> 18 is floor(L log10 2) for every binary exponent L of a double.
+  const int estimate = ((biased - 1023) * 78913) >> 18;
+  const int shift = 1075 - biased;
+  std::uint64_t low = kImplicitBit;
+  std::uint64_t high = kImplicitBit << 1;  // no mantissa of the binade reaches the next exponent
+  while (low < high) {
+    const std::uint64_t middle = low + (high - low) / 2;
+    if (significand(middle, shift, estimate) >= kPowersOfTen[7]) {
+      high = middle;
+    } else {
+      low = middle + 1;
+    }
+  }
+  return {estimate, low};
+}
+
+constexpr auto kDecimalExponents = [] {
+  std::array<DecimalExponent, kModerateHighest - kModerateLowest + 1> table{};
+  for (int biased = kModerateLowest; biased <= kModerateHighest; ++biased) {
+    table[static_cast<std::size_t>(biased - kModerateLowest)] = decimal_exponent(biased);
+  }
+  return table;
+}();
 
 // "%e" for 1e-10 <= |x| < 1e10, where every quotient fits 128 bits.
 char* scientific_moderate(char* out, double x) {
@@ -124,17 +162,11 @@ char* scientific_moderate(char* out, double x) {
   out += bits >> 63;
   const int biased = static_cast<int>((bits >> 52) & 0x7ff);
   const std::uint64_t mantissa = (bits & kMantissaMask) | kImplicitBit;
-  const int shift = 1075 - biased;
-  // |x| lies in [2^(biased - 1023), 2^(biased - 1022)), so its decimal exponent is this
-  // estimate or the next one. (L * 78913) >> 18 is floor(L log10 2) for every binary exponent L.
-  int e = ((biased - 1023) * 78913) >> 18;
-  std::uint64_t digits = significand(mantissa, shift, e);
-  if (digits >= kPowersOfTen[7]) digits = significand(mantissa, shift, ++e);
-  if (digits >= kPowersOfTen[7]) {  // 9.9999995 rounding up across the power of ten
-    digits = kPowersOfTen[6];
-    ++e;
-  }
-  out = write_point_six(out, digits);
+  const DecimalExponent& exponent =
+      kDecimalExponents[static_cast<std::size_t>(biased - kModerateLowest)];
+  // At the next exponent |x| < 2 * 10^(e + 1), so seven digits never carry into an eighth.
+  const int e = exponent.estimate + (mantissa >= exponent.next_from ? 1 : 0);
+  out = write_point_six(out, significand(mantissa, 1075 - biased, e));
   *out++ = 'e';
   *out++ = e < 0 ? '-' : '+';
   std::memcpy(out, kDigitPairs + 2 * (e < 0 ? -e : e), 2);  // |e| <= 10 here
