@@ -55,7 +55,7 @@ int euler_phi(int n) {
   return result;
 }
 
-// Remembers each candidate's test result: the test costs up to n steps.
+// Remembers each candidate's test result: for a composite n the test costs up to n steps.
 class PrimitiveRootCache {
  public:
   explicit PrimitiveRootCache(int n) : n_(n), known_(static_cast<std::size_t>(n), -1) {}
@@ -127,7 +127,36 @@ int rand_interval(int lo, int hi, Writer* trace) {
   return result;
 }
 
+namespace {
+
+// b^e modulo n by repeated squaring.
+long long power_modulo(long long b, int e, int n) {
+  long long result = 1;
+  for (b %= n; e > 0; e >>= 1) {
+    if ((e & 1) != 0) result = result * b % n;
+    b = b * b % n;
+  }
+  return result;
+}
+
+// For a prime n >= 5 and b not a multiple of n, the order of b divides n - 1; every proper
+// divisor is at most (n - 1) / 2 <= n - 3, so b passes exactly when its order is n - 1, that
+// is when b^((n - 1) / q) is not 1 for any prime factor q of n - 1.
+bool has_full_order(int n, int b) {
+  int rest = n - 1;
+  for (int q = 2; q <= rest; ++q) {
+    if (rest % q != 0) continue;
+    while (rest % q == 0) rest /= q;
+    if (power_modulo(b, (n - 1) / q, n) == 1) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 int primitive_root(int n, int b) {
+  if (n >= 5 && b % n != 0 && is_prime(n)) return has_full_order(n, b) ? 1 : 0;
+  // Composite moduli (and the smallest ones) take the powers one by one.
   long long residue = 1;
   for (int p = 1; p <= n - 3; ++p) {
     residue = residue * b % n;

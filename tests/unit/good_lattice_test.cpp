@@ -25,6 +25,27 @@ TEST(PrimitiveRoot, GivesTheListedValues) {
   EXPECT_EQ(primitive_root(101, 2), 1);
 }
 
+// The test as first stated: the powers b^1 .. b^(n-3), one at a time.
+int powers_avoid_one(int n, int b) {
+  long long residue = 1;
+  for (int p = 1; p <= n - 3; ++p) {
+    residue = residue * b % n;
+    if (residue == 1) return 0;
+  }
+  return 1;
+}
+
+TEST(PrimitiveRoot, AgreesWithThePowerByPowerTest) {
+  for (int n = 3; n <= 400; ++n) {
+    for (int b = 1; b <= 2 * n + 1; ++b)
+      ASSERT_EQ(primitive_root(n, b), powers_avoid_one(n, b)) << n << " " << b;
+  }
+  for (int n : {20011, 46337, 46340}) {
+    for (int b = 2; b < n; b += 97)
+      ASSERT_EQ(primitive_root(n, b), powers_avoid_one(n, b)) << n << " " << b;
+  }
+}
+
 TEST(PrimitiveRoot, PassingCountAgreesWithTheTestForEveryModulus) {
   for (int n = 3; n <= 400; ++n) {
     int passing = 0;
