@@ -18,20 +18,19 @@ mkdir "$work/output"
 cp "$root/share/primes.dat" "$work/"
 cd "$work"
 
-# Median wall-clock seconds and peak resident kilobytes of a command, over $repeats runs.
-# Every run starts without the files of the one before: replacing a large file costs the
-# kernel a truncation (tens of milliseconds) that is not the program's work.
+# Median wall-clock seconds and peak resident kilobytes of a command, over $repeats runs, each
+# timed from fork to exit by bench_time. Every run starts without the files of the one before:
+# replacing a large file costs the kernel a truncation (tens of milliseconds) that is not the
+# program's work.
 measure() {
   local times=() peak=0
   for _ in $(seq "$repeats"); do
-    local start end rss
     rm -f output/* weight_* floor.txt
-    start=$(date +%s.%N)
-    /usr/bin/time -f %M -o rss.txt "$@" >/dev/null 2>&1
-    rss=$(tail -1 rss.txt)
-    end=$(date +%s.%N)
-    times+=("$(echo "$end - $start" | bc)")
-    [ "${rss:-0}" -gt "$peak" ] && peak=$rss
+    local result seconds rss
+    result=$("$root/build-bench-fast/bin/bench_time" "$@") || { echo "bench: $* failed" >&2; exit 1; }
+    read -r seconds rss <<<"$result"
+    times+=("$seconds")
+    [ "$rss" -gt "$peak" ] && peak=$rss
   done
   printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (repeats + 1) / 2 ))p" | tr '\n' ' '
   echo "$peak"
