@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <string>
 
 #include "failure.h"
@@ -155,8 +156,10 @@ bool has_full_order(int n, int b) {
 }  // namespace
 
 int primitive_root(int n, int b) {
-  if (n >= 5 && b % n != 0 && is_prime(n)) return has_full_order(n, b) ? 1 : 0;
-  // Composite moduli (and the smallest ones) take the powers one by one.
+  // A common factor of b and n divides every power's residue, so none is 1.
+  if (std::gcd(b, n) > 1) return 1;
+  if (n >= 5 && is_prime(n)) return has_full_order(n, b) ? 1 : 0;
+  // Otherwise the powers come one by one, up to the order of b, which is small.
   long long residue = 1;
   for (int p = 1; p <= n - 3; ++p) {
     residue = residue * b % n;

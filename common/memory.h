@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -21,16 +22,35 @@ std::size_t physical_memory_bytes();
 /// Throws the allocation Failure for `count` elements of `element_size` bytes.
 [[noreturn]] void fail_allocation(std::size_t count, std::size_t element_size);
 
-/// A zero-filled vector of `count` elements, or the allocation Failure.
+/// Throws the allocation Failure unless `count` elements of T fit in memory.
 template <typename T>
-std::vector<T> allocate(std::size_t count) {
+void check_allocation(std::size_t count) {
   const std::size_t limit = physical_memory_bytes();
   if (count > static_cast<std::size_t>(-1) / sizeof(T) ||
       (limit != 0 && count * sizeof(T) > limit)) {
     fail_allocation(count, sizeof(T));
   }
+}
+
+/// A zero-filled vector of `count` elements, or the allocation Failure.
+template <typename T>
+std::vector<T> allocate(std::size_t count) {
+  check_allocation<T>(count);
   try {
     return std::vector<T>(count);
+  } catch (const std::bad_alloc&) {
+    fail_allocation(count, sizeof(T));
+  }
+}
+
+/// Room for `count` elements that the caller fills completely before reading any, or the
+/// allocation Failure. Leaving it unfilled saves a pass over a large set that is about to be
+/// written anyway.
+template <typename T>
+std::unique_ptr<T[]> allocate_for_overwrite(std::size_t count) {
+  check_allocation<T>(count);
+  try {
+    return std::make_unique_for_overwrite<T[]>(count);
   } catch (const std::bad_alloc&) {
     fail_allocation(count, sizeof(T));
   }

@@ -28,11 +28,11 @@ void print_self_test(Writer& trace) {
 void glp(Writer& stream, Writer& trace, int s, int N) {
   const std::vector<int> h = generating_vector(s, N, trace, nullptr);
   const std::size_t width = static_cast<std::size_t>(s);
-  std::vector<int> q = allocate<int>(width * static_cast<std::size_t>(N));
+  const auto q = allocate_for_overwrite<int>(width * static_cast<std::size_t>(N));
   LatticeIndices indices(h, N);
   for (int k = 1; k <= N; ++k) {
     indices.advance();
-    int* row = q.data() + static_cast<std::size_t>(k - 1) * width;
+    int* row = q.get() + static_cast<std::size_t>(k - 1) * width;
     for (int j = 0; j < s; ++j) {
       row[j] = indices[static_cast<std::size_t>(j)];
       trace.text("q = ");
@@ -43,7 +43,7 @@ void glp(Writer& stream, Writer& trace, int s, int N) {
   }
   std::vector<double> point(width);
   for (int k = 1; k <= N; ++k) {
-    const int* row = q.data() + static_cast<std::size_t>(k - 1) * width;
+    const int* row = q.get() + static_cast<std::size_t>(k - 1) * width;
     for (int j = 0; j < s; ++j) {
       point[static_cast<std::size_t>(j)] = lattice_coordinate(row[j], N);
       trace.text("x = ");

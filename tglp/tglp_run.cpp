@@ -29,10 +29,10 @@ int run_tglp_weights(int m, int samples, Writer& trace) {
   StagedPublication publication(file_name("./output/.weight_%.2dD_%d.tglp", m, n),
                                 file_name("./output/weight_%.2dD_%d.tglp", m, n));
   const std::size_t points = static_cast<std::size_t>(n);
-  std::vector<double> cube = allocate<double>(static_cast<std::size_t>(m - 1) * points);
-  glp(publication.rows(), trace, m - 1, n, cube.data());
-  std::vector<double> weight_vectors = allocate<double>(static_cast<std::size_t>(m) * points);
-  transformation(publication.rows(), trace, m, n, cube.data(), weight_vectors.data());
+  const auto cube = allocate_for_overwrite<double>(static_cast<std::size_t>(m - 1) * points);
+  glp(publication.rows(), trace, m - 1, n, cube.get());
+  const auto weight_vectors = allocate_for_overwrite<double>(static_cast<std::size_t>(m) * points);
+  transformation(publication.rows(), trace, m, n, cube.get(), weight_vectors.get());
   publication.open_final();
   publication.finish();
   return kExitSuccess;

@@ -127,14 +127,16 @@ void HammersleyRows::map(int i, double* w, Writer* sum_trace) {
   mapping_.map(U_.data(), w, sum_trace);
 }
 
-std::vector<double> hammersley_weights(const HammersleyBuild& build, int k, int N, Writer& trace) {
-  if (N <= 0) return {};
+std::unique_ptr<double[]> hammersley_weights(const HammersleyBuild& build, int k, int N,
+                                             Writer& trace) {
+  if (N <= 0) return nullptr;
   const std::size_t width = static_cast<std::size_t>(k);
-  std::vector<double> W = allocate<double>(width * static_cast<std::size_t>(N));
+  std::unique_ptr<double[]> W = allocate_for_overwrite<double>(width * static_cast<std::size_t>(N));
   HammersleyRows rows(build, k, N);
   Writer* sum_trace = build.traces_and_heads ? &trace : nullptr;
-  for (int i = 0; i < N; ++i)
-    rows.map(i, W.data() + static_cast<std::size_t>(i) * width, sum_trace);
+  for (int i = 0; i < N; ++i) {
+    rows.map(i, W.get() + static_cast<std::size_t>(i) * width, sum_trace);
+  }
   return W;
 }
 
@@ -147,13 +149,13 @@ std::string weight_file_name(const HammersleyBuild& build, int k, int N) {
 // The traced build: every trace line comes before the weight file is opened, so the rows are
 // held until the last one is computed.
 void write_held_rows(const HammersleyBuild& build, int k, int N, Writer& trace) {
-  const std::vector<double> W = hammersley_weights(build, k, N, trace);
+  const std::unique_ptr<double[]> W = hammersley_weights(build, k, N, trace);
   trace.flush();
   DirectPublication file(weight_file_name(build, k, N), kHammersleyMessages);
   Writer& rows = file.rows();
   write_header(rows, N, k);
   for (int i = 0; i < N; ++i) {
-    print(rows, W.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(k), k,
+    print(rows, W.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(k), k,
           RowFormat::kFixedSeparated);
   }
   file.finish();

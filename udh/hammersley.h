@@ -1,6 +1,7 @@
 // The Hammersley-type weight generator behind udh_weights and udh_weights_prod.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "program.h"
@@ -82,7 +83,8 @@ class HammersleyRows {
 
 /// The N weight vectors W (N rows of k), mapped in left-to-right order with the build's
 /// completion; traces the sums for the corrected build. 1 <= k <= 22, k * N < 2^31.
-std::vector<double> hammersley_weights(const HammersleyBuild& build, int k, int N, Writer& trace);
+std::unique_ptr<double[]> hammersley_weights(const HammersleyBuild& build, int k, int N,
+                                             Writer& trace);
 
 /// One run: checks k and N, then computes and writes the rows; the traced build computes
 /// every row before it opens the weight file.
