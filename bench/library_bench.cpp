@@ -52,6 +52,25 @@ void format_stream(benchmark::State& state) {
 BENCHMARK(format_stream<weights::format_fixed>)->Name("format_fixed_stream");
 BENCHMARK(format_stream<weights::format_scientific>)->Name("format_scientific_stream");
 
+// Lattice indices as the traces print them: 1 .. 20000.
+void format_integers(benchmark::State& state) {
+  std::vector<long long> values(4096);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    values[i] = static_cast<long long>(i * 7919 % 20000 + 1);
+  std::vector<char> buffer(values.size() * 8);
+  for (auto _ : state) {
+    char* out = buffer.data();
+    for (long long v : values) {
+      out = weights::format_integer(out, v);
+      *out++ = '\t';
+    }
+    benchmark::DoNotOptimize(out);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(values.size()));
+}
+BENCHMARK(format_integers);
+
 void radical_inverses_k10(benchmark::State& state) {
   const std::vector<weights::RadicalInverseTable> tables = weights::radical_inverse_tables(10);
   std::vector<double> u(9);
