@@ -7,7 +7,6 @@
 #include "exit_status.h"
 #include "failure.h"
 #include "good_lattice.h"
-#include "memory.h"
 #include "weight_file.h"
 
 namespace weights {
@@ -28,26 +27,26 @@ void print_self_test(Writer& trace) {
 void glp(Writer& stream, Writer& trace, int s, int N) {
   const std::vector<int> h = generating_vector(s, N, trace, nullptr);
   const std::size_t width = static_cast<std::size_t>(s);
-  const auto q = allocate_for_overwrite<int>(width * static_cast<std::size_t>(N));
+  // Every index line comes before the first coordinate line. Stepping through the indices is
+  // cheaper than holding them, so the second pass steps through them again.
   LatticeIndices indices(h, N);
   for (int k = 1; k <= N; ++k) {
     indices.advance();
-    int* row = q.get() + static_cast<std::size_t>(k - 1) * width;
-    for (int j = 0; j < s; ++j) {
-      row[j] = indices[static_cast<std::size_t>(j)];
+    for (std::size_t j = 0; j < width; ++j) {
       trace.text("q = ");
-      trace.integer(row[j]);
+      trace.integer(indices[j]);
       trace.put('\t');
     }
     trace.put('\n');
   }
+  LatticeIndices again(h, N);
   std::vector<double> point(width);
   for (int k = 1; k <= N; ++k) {
-    const int* row = q.get() + static_cast<std::size_t>(k - 1) * width;
-    for (int j = 0; j < s; ++j) {
-      point[static_cast<std::size_t>(j)] = lattice_coordinate(row[j], N);
+    again.advance();
+    for (std::size_t j = 0; j < width; ++j) {
+      point[j] = lattice_coordinate(again[j], N);
       trace.text("x = ");
-      trace.fixed(point[static_cast<std::size_t>(j)]);
+      trace.fixed(point[j]);
       trace.put('\t');
     }
     print(stream, point.data(), s, RowFormat::kScientific);
