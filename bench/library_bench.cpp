@@ -84,6 +84,18 @@ void radical_inverses_k10(benchmark::State& state) {
 }
 BENCHMARK(radical_inverses_k10);
 
+void radical_inverse_sequences_k10(benchmark::State& state) {
+  const std::vector<weights::RadicalInverseTable> tables = weights::radical_inverse_tables(10);
+  std::vector<weights::RadicalInverseSequence> sequences(tables.begin(), tables.end());
+  std::vector<double> u(8);
+  for (auto _ : state) {
+    for (std::size_t j = 0; j < sequences.size(); ++j) u[j] = sequences[j].next();
+    benchmark::DoNotOptimize(u.data());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(radical_inverse_sequences_k10)->Iterations(2000000);
+
 void mapping_k10(benchmark::State& state) {
   weights::SimplexMapping mapping(10, weights::MultiplicationOrder::kLeftToRight,
                                   weights::Completion::kProduct);

@@ -60,7 +60,7 @@ double digit_sum(unsigned n, const double* scales, const double* low_sums) {
 
 template <unsigned B>
 constexpr RadicalInverseTable::Digits digits_of() {
-  return {&digit_sum<B>, power_of(B, low_digit_count(B))};
+  return {&digit_sum<B>, low_digit_count(B), power_of(B, low_digit_count(B))};
 }
 
 template <std::size_t... I>
@@ -90,15 +90,20 @@ std::vector<RadicalInverseTable> radical_inverse_tables(int k) {
   return tables;
 }
 
-void hammersley_point(int i, int N, const std::vector<RadicalInverseTable>& tables, double* U) {
+double hammersley_midpoint(int i, int N) {
   const double x = static_cast<double>(i + 1);
   const double y = static_cast<double>(N);
-  U[0] = ((x + x) - 1.0) / (y + y);
+  return ((x + x) - 1.0) / (y + y);
+}
+
+void hammersley_point(int i, int N, const std::vector<RadicalInverseTable>& tables, double* U) {
+  U[0] = hammersley_midpoint(i, N);
   for (std::size_t j = 0; j < tables.size(); ++j) U[j + 1] = tables[j](i + 1);
 }
 
 RadicalInverseTable::RadicalInverseTable(int b)
-    : digits_(kDigitSums[static_cast<std::size_t>(std::find(std::begin(P), std::end(P), b) - P)]) {
+    : base_(static_cast<unsigned>(b)),
+      digits_(kDigitSums[static_cast<std::size_t>(std::find(std::begin(P), std::end(P), b) - P)]) {
   // The scale of digit t is 1/b divided by b t times, exactly as the digit loop forms it.
   double f = 1.0 / b;
   for (double& scale : scales_) {
@@ -115,15 +120,32 @@ RadicalInverseTable::RadicalInverseTable(int b)
   }
 }
 
+void RadicalInverseSequence::next_high_digits() {
+  ++high_;
+  high_terms_count_ = 0;
+  const unsigned b = table_->base();
+  int t = table_->digits().low_digits;
+  for (unsigned rest = high_; rest > 0; rest /= b, ++t) {
+    const unsigned digit = rest % b;
+    if (digit != 0)
+      high_terms_[high_terms_count_++] = static_cast<double>(digit) * table_->scale(t);
+  }
+}
+
 HammersleyRows::HammersleyRows(const HammersleyBuild& build, int k, int N)
     : N_(N),
       tables_(radical_inverse_tables(k)),
+      sequences_(tables_.begin(), tables_.end()),
       mapping_(k, MultiplicationOrder::kLeftToRight,
                build.corrected_completion ? Completion::kCorrected : Completion::kProduct),
       U_(static_cast<std::size_t>(k)) {}
 
-void HammersleyRows::map(int i, double* w, Writer* sum_trace) {
-  if (mapping_.dimension() >= 2) hammersley_point(i, N_, tables_, U_.data());
+void HammersleyRows::next(double* w, Writer* sum_trace) {
+  if (mapping_.dimension() >= 2) {
+    U_[0] = hammersley_midpoint(i_, N_);
+    for (std::size_t j = 0; j < sequences_.size(); ++j) U_[j + 1] = sequences_[j].next();
+  }
+  ++i_;
   mapping_.map(U_.data(), w, sum_trace);
 }
 
@@ -135,7 +157,7 @@ std::unique_ptr<double[]> hammersley_weights(const HammersleyBuild& build, int k
   HammersleyRows rows(build, k, N);
   Writer* sum_trace = build.traces_and_heads ? &trace : nullptr;
   for (int i = 0; i < N; ++i) {
-    rows.map(i, W.get() + static_cast<std::size_t>(i) * width, sum_trace);
+    rows.next(W.get() + static_cast<std::size_t>(i) * width, sum_trace);
   }
   return W;
 }
@@ -170,7 +192,7 @@ void write_streamed_rows(const HammersleyBuild& build, int k, int N) {
     HammersleyRows points(build, k, N);
     std::vector<double> w(static_cast<std::size_t>(k));
     for (int i = 0; i < N; ++i) {
-      points.map(i, w.data(), nullptr);
+      points.next(w.data(), nullptr);
       print(rows, w.data(), k, RowFormat::kFixedSeparated);
     }
   }

@@ -47,36 +47,80 @@ class RadicalInverseTable {
     return digits_.sum(static_cast<unsigned>(n), scales_, low_sums_.data());
   }
 
-  /// The digit loop of one base, and how many low-digit values its table holds.
+  /// The digit loop of one base, and how many low digits (and low-digit values) its table
+  /// holds.
   struct Digits {
     double (*sum)(unsigned n, const double* scales, const double* low_sums);
+    int low_digits;
     unsigned low_count;
   };
 
+  unsigned base() const { return base_; }
+  const Digits& digits() const { return digits_; }
+  double scale(int t) const { return scales_[t]; }
+  double low_sum(unsigned low) const { return low_sums_[low]; }
+
  private:
+  unsigned base_;
   Digits digits_;
   double scales_[32];             // 2^31 has 31 binary digits
   std::vector<double> low_sums_;  // the loop's value for every n below low_count
 };
 
+/// The radical inverses of n = 1, 2, 3, ... in one base, in turn: each is a low-digit value
+/// of the table plus the terms of the high digits, which change only once every low_count
+/// steps. A zero digit's term (+0.0) changes no sum, so only the others are added; the values
+/// are those of the digit loop, bit for bit.
+class RadicalInverseSequence {
+ public:
+  /// `table` must outlive the sequence.
+  explicit RadicalInverseSequence(const RadicalInverseTable& table) : table_(&table) {}
+  double next() {
+    if (++low_ == table_->digits().low_count) {
+      low_ = 0;
+      next_high_digits();
+    }
+    double value = table_->low_sum(low_);
+    for (int t = 0; t < high_terms_count_; ++t) value = value + high_terms_[t];
+    return value;
+  }
+
+ private:
+  void next_high_digits();
+
+  const RadicalInverseTable* table_;
+  unsigned low_ = 0;
+  unsigned high_ = 0;
+  int high_terms_count_ = 0;
+  double high_terms_[32] = {};
+};
+
 /// The tables of the k - 2 radical-inverse coordinates, bases P[0], P[1], ...
 std::vector<RadicalInverseTable> radical_inverse_tables(int k);
+
+/// The first coordinate of cube point i of N: the midpoint (2i + 1) / (2N).
+double hammersley_midpoint(int i, int N);
 
 /// Cube point i of N (k - 1 coordinates into U, k >= 2): the midpoint (2i + 1) / (2N), then the
 /// radical inverses of i + 1 in the bases of `tables`.
 void hammersley_point(int i, int N, const std::vector<RadicalInverseTable>& tables, double* U);
 
-/// The weight vectors of one run, computed one at a time in any order.
+/// The weight vectors of one run, computed one after another.
 class HammersleyRows {
  public:
   /// 1 <= k <= 22, 1 <= N.
   HammersleyRows(const HammersleyBuild& build, int k, int N);
-  /// Weight vector i (k doubles into w); traces its sum when sum_trace is given.
-  void map(int i, double* w, Writer* sum_trace);
+  HammersleyRows(const HammersleyRows&) = delete;
+  HammersleyRows& operator=(const HammersleyRows&) = delete;
+  /// The next weight vector, from i = 0 on (k doubles into w); traces its sum when sum_trace
+  /// is given.
+  void next(double* w, Writer* sum_trace);
 
  private:
+  int i_ = 0;
   int N_;
   std::vector<RadicalInverseTable> tables_;
+  std::vector<RadicalInverseSequence> sequences_;
   SimplexMapping mapping_;
   std::vector<double> U_;
 };

@@ -39,6 +39,18 @@ TEST(RadicalInverse, TablesGiveTheDigitLoopBitForBit) {
   }
 }
 
+TEST(RadicalInverse, SequencesGiveTheDigitLoopBitForBit) {
+  for (int b : P) {
+    const RadicalInverseTable table(b);
+    RadicalInverseSequence sequence(table);
+    for (int n = 1; n <= 300000; ++n) {
+      const double expected = radical_inverse(n, b);
+      const double got = sequence.next();
+      ASSERT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << b << " " << n;
+    }
+  }
+}
+
 TEST(HammersleyPoint, MidpointThenRadicalInverses) {
   double U[4] = {};
   hammersley_point(0, 1, radical_inverse_tables(5), U);  // N = 1: 0.5, then 1/2, 1/3, 1/5
