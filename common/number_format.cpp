@@ -22,6 +22,8 @@ std::uint64_t bits_of(double x) {
   return bits;
 }
 
+int biased_exponent(double x) { return static_cast<int>((bits_of(x) >> 52) & 0x7ff); }
+
 // Exact rounding of the rational a / b to the nearest integer, ties to even, as printf rounds
 // the exact binary value under the default rounding mode.
 constexpr std::uint64_t round_quotient(Wide a, Wide b) {
@@ -37,6 +39,21 @@ constexpr std::uint64_t round_shift(Wide a, int shift) {
   const Wide just_under_half = (static_cast<Wide>(1) << (shift - 1)) - 1;
   const Wide odd = (a >> shift) & 1;
   return static_cast<std::uint64_t>((a + just_under_half + odd) >> shift);
+}
+
+// round(m * multiplier / 2^shift), ties to even, for m < 2^53 and 0 < shift < 127. For
+// 2^-12 <= m / 2^shift < 1 (shift 53 .. 64) the value times 2^64 is the exact 64-bit fraction
+// m << (64 - shift), so one 64-bit product gives the integer part in its high word and the
+// rest in its low word, and no 128-bit shift is needed.
+constexpr std::uint64_t round_scaled(std::uint64_t m, int shift, std::uint64_t multiplier) {
+  if (shift < 53 || shift > 64) return round_shift(static_cast<Wide>(m) * multiplier, shift);
+  const Wide product = static_cast<Wide>(m << (64 - shift)) * multiplier;
+  const auto whole = static_cast<std::uint64_t>(product >> 64);
+  const auto rest = static_cast<std::uint64_t>(product);
+  // Adding just under one half, plus one when the integer part is odd, carries exactly when
+  // the value rounds up.
+  const Wide carry = (static_cast<Wide>(rest) + 0x7FFFFFFFFFFFFFFFULL + (whole & 1)) >> 64;
+  return whole + static_cast<std::uint64_t>(carry);
 }
 
 constexpr char kDigitPairs[] =
@@ -92,6 +109,9 @@ constexpr std::uint64_t kPowersOfTen[] = {1ULL,
                                           100000000000000000ULL,
                                           1000000000000000000ULL};
 
+// The binary exponents (biased) of |x| < 2^30.
+constexpr int kFixedHighest = 1052;
+
 // "%f" for |x| < 2^30: x * 10^6 rounded exactly with 128-bit integers. |x| = m / 2^shift with
 // shift >= 23 here; below 2^-22 (shift > 74) the value rounds to zero, as zero and the
 // subnormals do.
@@ -103,7 +123,7 @@ char* fixed_small(char* out, double x) {
   std::uint64_t scaled = 0;
   if (shift <= 74) {
     const std::uint64_t mantissa = (bits & kMantissaMask) | kImplicitBit;
-    scaled = round_shift(static_cast<Wide>(mantissa) * kPowersOfTen[6], shift);
+    scaled = round_scaled(mantissa, shift, kPowersOfTen[6]);
   }
   if (scaled < kPowersOfTen[7]) return write_point_six(out, scaled);
   const std::uint64_t whole = scaled / kPowersOfTen[6];
@@ -114,11 +134,12 @@ char* fixed_small(char* out, double x) {
 // Seven significant digits of m / 2^shift at decimal exponent e: round(m * 10^(6 - e) / 2^shift).
 constexpr std::uint64_t significand(std::uint64_t mantissa, int shift, int e) {
   const int p = 6 - e;
-  if (p >= 0) return round_shift(static_cast<Wide>(mantissa) * kPowersOfTen[p], shift);
+  if (p >= 0) return round_scaled(mantissa, shift, kPowersOfTen[p]);
   return round_quotient(mantissa, static_cast<Wide>(kPowersOfTen[-p]) << shift);
 }
 
-// The binary exponents (biased) of 1e-10 <= |x| < 1e10.
+// The binary exponents (biased) of the binades around 1e-10 <= |x| < 1e10, where every
+// quotient fits 128 bits and the decimal exponent has two digits.
 constexpr int kModerateLowest = 989;
 constexpr int kModerateHighest = 1056;
 
@@ -155,7 +176,7 @@ constexpr auto kDecimalExponents = [] {
   return table;
 }();
 
-// "%e" for 1e-10 <= |x| < 1e10, where every quotient fits 128 bits.
+// "%e" for the binades of kModerateLowest .. kModerateHighest.
 char* scientific_moderate(char* out, double x) {
   const std::uint64_t bits = bits_of(x);
   *out = '-';
@@ -169,7 +190,7 @@ char* scientific_moderate(char* out, double x) {
   out = write_point_six(out, significand(mantissa, 1075 - biased, e));
   *out++ = 'e';
   *out++ = e < 0 ? '-' : '+';
-  std::memcpy(out, kDigitPairs + 2 * (e < 0 ? -e : e), 2);  // |e| <= 10 here
+  std::memcpy(out, kDigitPairs + 2 * (e < 0 ? -e : e), 2);  // |e| <= 11 here
   return out + 2;
 }
 
@@ -199,16 +220,19 @@ char* format_scientific(char* out, double x) {
   return out + std::snprintf(out, kMaxNumberChars, "%e", x);
 }
 #else
+// The fast paths are chosen by the biased binary exponent alone: one comparison that also
+// keeps out zero, subnormals, infinities and NaN where they must be.
 char* format_fixed(char* out, double x) {
+  if (biased_exponent(x) <= kFixedHighest) return fixed_small(out, x);
   if (!std::isfinite(x)) return format_non_finite(out, x);
-  if (std::fabs(x) < 1073741824.0) return fixed_small(out, x);
   return std::to_chars(out, out + kMaxNumberChars, x, std::chars_format::fixed, 6).ptr;
 }
 char* format_scientific(char* out, double x) {
+  const int biased = biased_exponent(x);
+  if (biased >= kModerateLowest && biased <= kModerateHighest) return scientific_moderate(out, x);
   if (!std::isfinite(x)) return format_non_finite(out, x);
   if (x == 0)
     return std::signbit(x) ? copy_text(out, "-0.000000e+00") : copy_text(out, "0.000000e+00");
-  if (std::fabs(x) >= 1e-10 && std::fabs(x) < 1e10) return scientific_moderate(out, x);
   return std::to_chars(out, out + kMaxNumberChars, x, std::chars_format::scientific, 6).ptr;
 }
 #endif

@@ -117,7 +117,9 @@ TEST(NumberFormat, IntegersMatchTheCLibrary) {
     expect_same_integer(v);
     expect_same_integer(v >> (i % 63));
   }
-  for (long long power = 1; power <= 1000000000000000000LL; power *= 10) {
+  long long power = 1;
+  for (int digits = 1; digits <= 18; ++digits) {
+    power *= 10;
     expect_same_integer(power - 1);
     expect_same_integer(power);
     expect_same_integer(-power);
