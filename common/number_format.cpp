@@ -33,26 +33,26 @@ constexpr std::uint64_t round_quotient(Wide a, Wide b) {
   return static_cast<std::uint64_t>(q + (up ? 1 : 0));
 }
 
-// The same rounding for b = 2^shift, 0 < shift < 127, without a division or a branch: adding
-// just under one half, plus one when the quotient is odd, carries exactly when it must.
-constexpr std::uint64_t round_shift(Wide a, int shift) {
-  const Wide just_under_half = (static_cast<Wide>(1) << (shift - 1)) - 1;
-  const Wide odd = (a >> shift) & 1;
-  return static_cast<std::uint64_t>((a + just_under_half + odd) >> shift);
-}
-
-// round(m * multiplier / 2^shift), ties to even, for m < 2^53 and 0 < shift < 127. For
-// 2^-12 <= m / 2^shift < 1 (shift 53 .. 64) the value times 2^64 is the exact 64-bit fraction
-// m << (64 - shift), so one 64-bit product gives the integer part in its high word and the
-// rest in its low word, and no 128-bit shift is needed.
+// round(m * multiplier / 2^shift), ties to even, for 0 < shift < 128 and a result below 2^64.
+// The product is split at the binary point into the integer part and the 64 bits after the
+// point; bits further down only matter for telling a tie from just above it, so they are kept
+// as one sticky bit. Adding just under one half, plus one when the integer part is odd, then
+// carries out of the fraction exactly when the value rounds up.
 constexpr std::uint64_t round_scaled(std::uint64_t m, int shift, std::uint64_t multiplier) {
-  if (shift < 53 || shift > 64) return round_shift(static_cast<Wide>(m) * multiplier, shift);
-  const Wide product = static_cast<Wide>(m << (64 - shift)) * multiplier;
-  const auto whole = static_cast<std::uint64_t>(product >> 64);
-  const auto rest = static_cast<std::uint64_t>(product);
-  // Adding just under one half, plus one when the integer part is odd, carries exactly when
-  // the value rounds up.
-  const Wide carry = (static_cast<Wide>(rest) + 0x7FFFFFFFFFFFFFFFULL + (whole & 1)) >> 64;
+  const Wide product = static_cast<Wide>(m) * multiplier;
+  const auto high = static_cast<std::uint64_t>(product >> 64);
+  const auto low = static_cast<std::uint64_t>(product);
+  std::uint64_t whole = 0;
+  std::uint64_t fraction = 0;
+  if (shift >= 64) {
+    const int s = shift - 64;  // the two-step shifts stay defined for s = 0
+    whole = high >> s;
+    fraction = ((high << (63 - s)) << 1) | (low >> s) | (((low << (63 - s)) << 1) != 0 ? 1 : 0);
+  } else {
+    whole = (high << (64 - shift)) | (low >> shift);
+    fraction = low << (64 - shift);
+  }
+  const Wide carry = (static_cast<Wide>(fraction) + 0x7FFFFFFFFFFFFFFFULL + (whole & 1)) >> 64;
   return whole + static_cast<std::uint64_t>(carry);
 }
 
