@@ -14,7 +14,6 @@ namespace weights {
 namespace {
 
 constexpr std::size_t kNameBufferSize = 100;
-constexpr std::size_t kCopyBlockSize = std::size_t{1} << 20;
 
 int open_flags(std::string_view mode) {
   if (mode == "r") return O_RDONLY;
@@ -40,32 +39,13 @@ void copy_blocks(OutputFile& source, OutputFile& destination) {
   std::fclose(in);
 }
 #else
-// In-kernel copy between regular files; false when the kernel cannot do it for these files
-// (another file system, a device), and nothing has been copied then.
-bool copy_in_kernel(OutputFile& source, OutputFile& destination) {
-  if (!destination.writer().flush()) return false;  // the error is reported at close
-  loff_t offset = 0;
-  for (;;) {
-    const ssize_t copied =
-        ::copy_file_range(source.fd(), &offset, destination.fd(), nullptr, kCopyBlockSize, 0);
-    if (copied < 0 && errno == EINTR) continue;
-    if (copied < 0 && offset == 0) return false;
-    if (copied < 0) destination.fail_write(errno);
-    if (copied == 0) return true;
-  }
-}
-
+// Read straight into the destination's buffer, behind the header, so that the weight file is
+// written in whole chunks like every other file (an in-kernel copy_file_range to the
+// header's odd offset costs the kernel more than this).
 void copy_blocks(OutputFile& source, OutputFile& destination) {
-  if (copy_in_kernel(source, destination)) return;
   if (::lseek(source.fd(), 0, SEEK_SET) < 0) source.fail_write(errno);
-  std::unique_ptr<char[]> block(new char[kCopyBlockSize]);
-  for (;;) {
-    const ssize_t got = ::read(source.fd(), block.get(), kCopyBlockSize);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) source.fail_write(errno);
-    if (got == 0) return;
-    destination.writer().write_through(block.get(), static_cast<std::size_t>(got));
-  }
+  const int error = destination.writer().append_from(source.fd());
+  if (error != 0) source.fail_write(error);
 }
 #endif
 

@@ -3,22 +3,25 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace weights {
 
 Writer::Writer(int fd, Kind kind)
-    : fd_(fd),
+    : chunk_size_(kind == Kind::kFile ? kFileChunkSize : kTraceChunkSize),
+      fd_(fd),
       kind_(kind),
-      buffer_(new char[kBufferSize]),
+      buffer_(new char[chunk_size_ + kSlack]),
       pos_(buffer_.get()),
-      end_(buffer_.get() + kBufferSize) {}
+      end_(buffer_.get() + chunk_size_ + kSlack) {}
 
 Writer::Writer(std::string* capture)
-    : capture_(capture),
+    : chunk_size_(kTraceChunkSize),
+      capture_(capture),
       kind_(Kind::kTrace),
-      buffer_(new char[kBufferSize]),
+      buffer_(new char[chunk_size_ + kSlack]),
       pos_(buffer_.get()),
-      end_(buffer_.get() + kBufferSize) {}
+      end_(buffer_.get() + chunk_size_ + kSlack) {}
 
 Writer::~Writer() { flush(); }
 
@@ -31,6 +34,27 @@ void Writer::drain() {
   const std::size_t size = static_cast<std::size_t>(pos_ - buffer_.get());
   pos_ = buffer_.get();
   emit(buffer_.get(), size);
+}
+
+void Writer::emit_whole_chunks() {
+  char* const start = buffer_.get();
+  const std::size_t buffered = static_cast<std::size_t>(pos_ - start);
+  const std::size_t whole = buffered - buffered % chunk_size_;
+  emit(start, whole);
+  std::memmove(start, start + whole, buffered - whole);
+  pos_ = start + (buffered - whole);
+}
+
+int Writer::append_from(int fd) {
+  char* const chunk_end = buffer_.get() + chunk_size_;
+  for (;;) {
+    if (pos_ >= chunk_end) emit_whole_chunks();
+    const ssize_t got = ::read(fd, pos_, static_cast<std::size_t>(chunk_end - pos_));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return errno;
+    if (got == 0) return 0;
+    pos_ += got;
+  }
 }
 
 void Writer::write_through(const char* data, std::size_t size) {

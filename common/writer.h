@@ -26,9 +26,10 @@ class Writer {
   ~Writer();
 
   void text(std::string_view s) {
-    if (s.size() > static_cast<std::size_t>(end_ - pos_)) drain();
-    if (s.size() > static_cast<std::size_t>(end_ - pos_)) return write_through(s.data(), s.size());
-    for (char c : s) *pos_++ = c;
+    if (s.size() > kSlack) return write_through(s.data(), s.size());
+    char* out = room(s.size());
+    for (char c : s) *out++ = c;
+    pos_ = out;
   }
   void put(char c) {
     room(1);
@@ -43,8 +44,11 @@ class Writer {
 
   /// Writes the buffer out; false once any write has failed.
   bool flush();
-  /// Writes a block as is, after whatever is buffered (large copies skip the buffer).
+  /// Writes a block as is, after whatever is buffered.
   void write_through(const char* data, std::size_t size);
+  /// Appends everything that can still be read from `fd`, read straight into the buffer;
+  /// returns 0, or the errno of a failed read.
+  int append_from(int fd);
 
   /// errno of the first failed write, 0 while none failed (EPIPE on a trace does not count).
   int error() const { return error_; }
@@ -52,15 +56,24 @@ class Writer {
   bool reader_gone() const { return reader_gone_; }
 
  private:
-  static constexpr std::size_t kBufferSize = std::size_t{1} << 18;
+  // Output leaves in whole chunks at offsets that are multiples of the chunk size, which lets
+  // the kernel keep a file's pages in large blocks (writes of other sizes cost it about twice
+  // as much). The slack past the chunk takes the value that crosses its end.
+  // A trace is read by people and pipes more often than kept, so it takes smaller chunks.
+  static constexpr std::size_t kFileChunkSize = std::size_t{1} << 18;
+  static constexpr std::size_t kTraceChunkSize = std::size_t{1} << 16;
+  static constexpr std::size_t kSlack = 4096;
+  static_assert(kMaxNumberChars <= kSlack);
 
   char* room(std::size_t n) {
-    if (n > static_cast<std::size_t>(end_ - pos_)) drain();
+    if (n > static_cast<std::size_t>(end_ - pos_)) emit_whole_chunks();
     return pos_;
   }
+  void emit_whole_chunks();
   void drain();
   void emit(const char* data, std::size_t size);
 
+  std::size_t chunk_size_;
   int fd_ = -1;
   std::string* capture_ = nullptr;
   Kind kind_ = Kind::kFile;
