@@ -56,6 +56,24 @@ TEST(RowWriter, WritesEachNumberForm) {
             "0.500000 -0.000000 0.000000\n\n");
 }
 
+TEST(Writer, KeepsTheOrderOfShortAndLongTextsAcrossChunks) {
+  std::string text;
+  std::string expected;
+  {
+    Writer stream(&text);
+    for (int i = 0; i < 3000; ++i) {
+      // Pieces from one character to well past the buffer's slack, so that some go straight
+      // through and others cross a chunk's end.
+      const std::string piece(static_cast<std::size_t>(1 + i * 37 % 9000),
+                              static_cast<char>('a' + i % 26));
+      stream.text(piece);
+      stream.fixed(i * 0.25);
+      expected += piece + std::to_string(i * 0.25);
+    }
+  }
+  EXPECT_EQ(text, expected);
+}
+
 TEST_F(WeightFileTest, CopyFileCopiesEverythingFromTheStart) {
   auto source = open_file(path("source"), "w+");
   auto destination = open_file(path("destination"), "w");
