@@ -29,10 +29,11 @@ void check_arguments(int k, int N) {
   }
 }
 
-// Number of low digits of base B that one table entry covers: B^digits <= 4096.
+// Number of low digits of base B that one table entry covers: B^digits <= 1024, so that the
+// tables of all bases stay small next to the rows (8 KiB per base at most).
 constexpr int low_digit_count(unsigned B) {
   int digits = 0;
-  for (unsigned power = B; power <= 4096; power *= B) ++digits;
+  for (unsigned power = B; power <= 1024; power *= B) ++digits;
   return digits;
 }
 
