@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "weight_file.h"
+#include "rows.h"
 #include "writer.h"
 
 int main(int argc, char** argv) {

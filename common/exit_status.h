@@ -4,9 +4,10 @@
 namespace weights {
 
 inline constexpr int kExitSuccess = 0;
-/// Every detected failure of the staged tools (and the sample limit).
+/// Every detected failure of a program that reports failures with status 1.
 inline constexpr int kExitFailure = 1;
-/// Every detected failure of the Hammersley tools: -1 as the shell sees it.
-inline constexpr int kExitHammersleyFailure = 255;
+/// Every detected failure of a program that reports failures with status -1, which the shell
+/// sees as 255.
+inline constexpr int kExitMinusOne = 255;
 
 }  // namespace weights

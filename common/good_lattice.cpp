@@ -1,13 +1,17 @@
 #include "good_lattice.h"
 
-#include <cctype>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstddef>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <numeric>
 #include <string>
 
+#include "arguments.h"
 #include "failure.h"
 
 namespace weights {
@@ -15,26 +19,34 @@ namespace {
 
 constexpr const char* kRuler = "_______________________\n";
 constexpr unsigned kRandMax = 2147483647u;
+// The table that every accepted request needs is about 12 KB; reading stops far beyond that.
+constexpr std::size_t kMaxPrimeTableBytes = std::size_t{16} << 20;
 
-// One "%d" conversion at text[at]: white space, optional sign, digits.
-bool read_integer(const std::string& text, std::size_t& at, int& value) {
-  while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-  std::size_t digits = at;
-  if (digits < text.size() && (text[digits] == '+' || text[digits] == '-')) ++digits;
-  if (digits >= text.size() || !std::isdigit(static_cast<unsigned char>(text[digits]))) {
-    return false;
+// The prime table file's text, at most kMaxPrimeTableBytes of it. Only a regular file is read:
+// a FIFO, a device or a directory under that name is refused before anything is read from it.
+std::string read_prime_table() {
+  const int fd = ::open(kPrimeTableFile, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int error = errno;
+    throw Failure(std::string("Error to open the file ") + kPrimeTableFile + ".\n",
+                  std::string(kPrimeTableFile) + ": " + std::strerror(error));
   }
-  const bool negative = text[at] == '-';
-  long long magnitude = 0;
-  for (; digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits])); ++digits) {
-    magnitude = magnitude * 10 + (text[digits] - '0');
-    if (magnitude > 2147483648LL) return false;
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    throw Failure(std::string("Error... the prime table ") + kPrimeTableFile +
+                  " is not a regular file.\n");
   }
-  const long long signed_value = negative ? -magnitude : magnitude;
-  if (signed_value > 2147483647LL) return false;
-  value = static_cast<int>(signed_value);
-  at = digits;
-  return true;
+  std::string text;
+  char chunk[65536];
+  while (text.size() < kMaxPrimeTableBytes) {
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    text.append(chunk, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return text;
 }
 
 bool is_prime(int n) {
@@ -73,15 +85,27 @@ class PrimitiveRootCache {
 
 }  // namespace
 
+void check_lattice_arguments(int dimension, int samples, int lowest_dimension) {
+  if (samples > kMaxSamples) {
+    throw Failure("Error... the number of samples should be lower than " +
+                  std::to_string(kMaxSamples) + "\n");
+  }
+  if (samples < kMinSamples) {
+    throw Failure("Error... the number of samples should be at least " +
+                  std::to_string(kMinSamples) + "\n");
+  }
+  if (dimension < lowest_dimension || dimension > kMaxLatticeDimension) {
+    throw Failure(range_message("the dimension", lowest_dimension, kMaxLatticeDimension));
+  }
+}
+
 std::vector<int> readPrimes(int count) {
-  std::ifstream file(kPrimeTableFile, std::ios::binary);
-  if (!file) throw Failure(std::string("Error to open the file ") + kPrimeTableFile + ".\n");
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string text = read_prime_table();
   std::vector<int> table;
-  std::size_t at = 0;
-  int value = 0;
-  while (static_cast<int>(table.size()) < count && read_integer(text, at, value)) {
-    table.push_back(value);
+  IntegerPrefix next = read_integer_prefix(text);
+  while (static_cast<int>(table.size()) < count && next.kind == IntegerPrefix::Kind::kValue) {
+    table.push_back(next.value);
+    next = read_integer_prefix(text, next.end);
   }
   return table;
 }

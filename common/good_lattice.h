@@ -11,7 +11,8 @@ namespace weights {
 
 /// The prime table file, read from the working directory.
 inline constexpr const char* kPrimeTableFile = "primes.dat";
-/// Largest number of samples the lattice tools accept.
+/// Smallest and largest number of samples the lattice tools accept.
+inline constexpr int kMinSamples = 3;
 inline constexpr int kMaxSamples = 20000;
 /// Largest lattice modulus: below it every product of two residues fits a signed 32-bit int.
 inline constexpr int kMaxModulus = 46340;
@@ -19,9 +20,14 @@ inline constexpr int kMaxModulus = 46340;
 /// and the point sets below 400 MB.
 inline constexpr int kMaxLatticeDimension = 1000;
 
+/// Checks the two arguments of a lattice program: too many samples first, then too few, then
+/// a dimension outside lowest_dimension .. kMaxLatticeDimension; throws the refusal.
+void check_lattice_arguments(int dimension, int samples, int lowest_dimension);
+
 /// Reads up to `count` integers ("%d" one after another) from the prime table file; stops early
 /// at the end of the file or at text that is no integer. Throws Failure
-/// "Error to open the file primes.dat.\n" when the file cannot be opened.
+/// "Error to open the file primes.dat.\n" when the file cannot be opened, and refuses a name
+/// that is not a regular file without reading from it.
 std::vector<int> readPrimes(int count);
 
 /// The prime choice: the first entry of `table` not below `samples`, or the last of `samples`
@@ -79,9 +85,9 @@ inline double lattice_coordinate(int q, int n) {
   return static_cast<double>(2 * q - 1) / static_cast<double>(2 * n);
 }
 
-/// The good-lattice-point set of tglp_weights: n points of dimension s >= 1 into cube (n * s
-/// doubles, row-major), with one discarded draw before the generating vector and the points
-/// traced between two rulers. Nothing is written to `stream`.
+/// The good-lattice-point set carried onto the simplex: n points of dimension s >= 1 into cube
+/// (n * s doubles, row-major), with one traced draw discarded before the generating vector and
+/// the points traced between two rulers. Nothing is written to `stream`.
 void glp(Writer& stream, Writer& trace, int s, int n, double* cube);
 
 }  // namespace weights

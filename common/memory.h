@@ -15,6 +15,9 @@ namespace weights {
 inline constexpr const char* kAllocationMessage =
     "Error... not enough memory for %s values (%s bytes).\n";
 
+/// The message of an allocation refused where its size is not known.
+inline constexpr const char* kOutOfMemoryMessage = "Error... not enough memory.\n";
+
 /// Physical memory of the machine in bytes (0 when unknown). A request beyond it would only
 /// be granted lazily and end with the kernel killing the process, so it counts as failed.
 std::size_t physical_memory_bytes();

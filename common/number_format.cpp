@@ -4,13 +4,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 namespace weights {
 namespace {
 
-#ifndef WEIGHTS_LEGACY_IO
 __extension__ typedef unsigned __int128 Wide;
 
 constexpr std::uint64_t kMantissaMask = (std::uint64_t{1} << 52) - 1;
@@ -199,27 +197,15 @@ char* copy_text(char* out, const char* text) {
   return out;
 }
 
-// glibc prints the sign of a NaN; std::to_chars does too, but spell it out so that both
-// builds agree whatever the library does.
+// glibc prints the sign of a NaN; std::to_chars does too, but spell it out so that the files
+// agree with printf whatever the library does.
 char* format_non_finite(char* out, double x) {
-  const char* text =
-      std::isnan(x) ? (std::signbit(x) ? "-nan" : "nan") : (std::signbit(x) ? "-inf" : "inf");
-  while (*text != '\0') *out++ = *text++;
-  return out;
+  return copy_text(
+      out, std::isnan(x) ? (std::signbit(x) ? "-nan" : "nan") : (std::signbit(x) ? "-inf" : "inf"));
 }
 
-#endif
 }  // namespace
 
-#ifdef WEIGHTS_LEGACY_IO
-// The C library's own formatting: slower, kept to measure the fast path against.
-char* format_fixed(char* out, double x) {
-  return out + std::snprintf(out, kMaxNumberChars, "%f", x);
-}
-char* format_scientific(char* out, double x) {
-  return out + std::snprintf(out, kMaxNumberChars, "%e", x);
-}
-#else
 // The fast paths are chosen by the biased binary exponent alone: one comparison that also
 // keeps out zero, subnormals, infinities and NaN where they must be.
 char* format_fixed(char* out, double x) {
@@ -227,45 +213,19 @@ char* format_fixed(char* out, double x) {
   if (!std::isfinite(x)) return format_non_finite(out, x);
   return std::to_chars(out, out + kMaxNumberChars, x, std::chars_format::fixed, 6).ptr;
 }
+
 char* format_scientific(char* out, double x) {
   const int biased = biased_exponent(x);
   if (biased >= kModerateLowest && biased <= kModerateHighest) return scientific_moderate(out, x);
   if (!std::isfinite(x)) return format_non_finite(out, x);
-  if (x == 0)
+  if (x == 0) {
     return std::signbit(x) ? copy_text(out, "-0.000000e+00") : copy_text(out, "0.000000e+00");
+  }
   return std::to_chars(out, out + kMaxNumberChars, x, std::chars_format::scientific, 6).ptr;
 }
-#endif
 
-#ifdef WEIGHTS_LEGACY_IO
 char* format_integer(char* out, long long v) {
   return std::to_chars(out, out + kMaxNumberChars, v).ptr;
 }
-#else
-// Digit pairs from the end, once the length is known.
-char* format_integer(char* out, long long v) {
-  std::uint64_t rest = static_cast<std::uint64_t>(v);
-  if (v < 0) {
-    *out++ = '-';
-    rest = 0 - rest;
-  }
-  int digits = 1;
-  while (digits < 19 && rest >= kPowersOfTen[digits]) ++digits;
-  if (digits == 19 && rest >= 10000000000000000000ULL) ++digits;
-  char* const end = out + digits;
-  char* at = end;
-  while (rest >= 100) {
-    at -= 2;
-    std::memcpy(at, kDigitPairs + 2 * (rest % 100), 2);
-    rest /= 100;
-  }
-  if (rest >= 10) {
-    std::memcpy(at - 2, kDigitPairs + 2 * rest, 2);
-  } else {
-    at[-1] = static_cast<char>('0' + rest);
-  }
-  return end;
-}
-#endif
 
 }  // namespace weights

@@ -1,4 +1,13 @@
 // Exact, fast text forms of numbers, byte-identical to the C library's "%f", "%e" and "%d".
+//
+// The method is exact integer scaling: a finite double is m / 2^k with an integer m below
+// 2^53, so its six-decimal value is round(m * 10^6 / 2^k), which one 128-bit product and a
+// shift with a sticky bit give exactly, ties to even as printf rounds. "%e" first picks the
+// decimal exponent from a per-binade threshold table, so each value is rounded once. The same
+// idea, with precomputed tables for every exponent, is Ryu printf (Ulf Adams, "Ryu revisited:
+// printf floating point conversion", OOPSLA 2019). Values outside the fast ranges go to
+// std::to_chars, which is exact but several times slower (bench/library_bench.cpp measures
+// both and snprintf).
 #pragma once
 
 #include <cstddef>

@@ -2,15 +2,18 @@
 
 #include <unistd.h>
 
-#include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <exception>
+#include <new>
 #include <string>
+#include <string_view>
 
+#include "arguments.h"
 #include "exit_status.h"
 #include "failure.h"
+#include "memory.h"
 #include "process.h"
 
 #ifndef WEIGHTS_VERSION
@@ -23,43 +26,55 @@ namespace {
 constexpr const char* kOutOfRangeMessage =
     "Error... the argument %s is outside the range of a 32-bit integer.\n";
 
+// Straight to the descriptor: it must work when no memory is left for a buffer.
 void write_stderr(std::string_view text) {
-  Writer err(STDERR_FILENO, Writer::Kind::kTrace);
-  err.text(text);
+  while (!text.empty()) {
+    const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
+    if (written <= 0) return;
+    text.remove_prefix(static_cast<std::size_t>(written));
+  }
 }
 
 // Failure messages belong on standard output; when that is broken they still reach the user.
-void report(Writer& trace, std::string_view message) {
+// The reason behind a message, when there is one, goes to standard error.
+void report(Writer& trace, std::string_view message, std::string_view detail = {}) {
   trace.text(message);
   trace.flush();
   if (trace.error() != 0 || trace.reader_gone()) write_stderr(message);
+  if (!detail.empty()) {
+    write_stderr(detail);
+    write_stderr("\n");
+  }
 }
 
-int convert_arguments(char** argv, int& first, int& second) {
+void convert_arguments(char** argv, int& first, int& second) {
   for (int i = 1; i <= 2; ++i) {
     const std::optional<int> value = parse_atoi(argv[i]);
     if (!value) throw Failure(format_message(kOutOfRangeMessage, argv[i]));
     (i == 1 ? first : second) = *value;
   }
-  return 0;
+}
+
+// Runs the body; every failure, including allocations refused deep inside the C++ library,
+// ends as a message and the program's failure status, never as an exception out of main.
+int run_body(const ProgramInfo& info, char** argv, ProgramBody body, Writer& trace) {
+  try {
+    int first = 0;
+    int second = 0;
+    convert_arguments(argv, first, second);
+    body(first, second, trace);
+    return kExitSuccess;
+  } catch (const Failure& failure) {
+    report(trace, failure.message(), failure.detail());
+  } catch (const std::bad_alloc&) {
+    report(trace, kOutOfMemoryMessage);
+  } catch (const std::exception& error) {
+    report(trace, std::string("Error... ") + error.what() + "\n");
+  }
+  return info.failure_status;
 }
 
 }  // namespace
-
-std::optional<int> parse_atoi(std::string_view text) {
-  std::size_t at = 0;
-  while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  long long value = 0;
-  for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at) {
-    value = value * 10 + (text[at] - '0');
-    if (value > 2147483648LL) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > 2147483647LL) return std::nullopt;
-  return static_cast<int>(value);
-}
 
 int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body) {
   prepare_process();
@@ -83,16 +98,7 @@ int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body
     return info.failure_status;
   }
 
-  int status = info.failure_status;
-  try {
-    int first = 0;
-    int second = 0;
-    convert_arguments(argv, first, second);
-    status = body(first, second, trace);
-  } catch (const Failure& failure) {
-    report(trace, failure.message());
-    return info.failure_status;
-  }
+  const int status = run_body(info, argv, body, trace);
   if (!trace.flush()) {
     write_stderr(std::string(info.name) + ": error writing the trace to standard output: " +
                  std::strerror(trace.error()) + "\n");

@@ -1,34 +1,29 @@
-// What every program's entry point shares: argument conversion, --help and --version, the
-// trace on standard output, and the mapping of failures to exit statuses.
+// What every program's entry point shares: the command line, --help and --version, the trace
+// on standard output, and the mapping of failures to exit statuses.
 #pragma once
 
-#include <optional>
-#include <string_view>
+#include <string>
 
 #include "writer.h"
 
 namespace weights {
 
-/// Converts text as atoi does (leading white space, optional sign, decimal digits, the rest
-/// ignored, no digits gives 0), or nothing when the number is outside the signed 32-bit range.
-std::optional<int> parse_atoi(std::string_view text);
-
+/// What describes a program; each program's own source fills it.
 struct ProgramInfo {
   const char* name;
   /// The syntax line, with %s for the invocation name.
   const char* syntax;
-  /// The Hammersley tools want exactly two arguments; the others at least two.
-  bool exactly_two_arguments;
+  /// A program that accepts exactly two arguments, not two or more.
+  bool exactly_two_arguments = false;
   int failure_status;
   /// Seed rand() from the clock before anything else.
-  bool seeds_random;
+  bool seeds_random = false;
   /// Lines printed by --help after the syntax line: one per argument, with its range.
-  const char* argument_help;
+  std::string argument_help;
 };
 
-/// The program's own work on the two converted arguments; returns the exit status or throws
-/// Failure.
-using ProgramBody = int (*)(int first, int second, Writer& trace);
+/// The program's own work on the two converted arguments; failures are thrown as Failure.
+using ProgramBody = void (*)(int first, int second, Writer& trace);
 
 /// Runs a program from its command line and returns its exit status.
 int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body);

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "weight_file.h"
+#include "rows.h"
 
 namespace weights {
 

@@ -4,12 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "exit_status.h"
-#include "failure.h"
 #include "good_lattice.h"
-#include "weight_file.h"
+#include "publication.h"
+#include "rows.h"
 
-namespace weights {
+namespace weights::glp_cube {
 namespace {
 
 void print_self_test(Writer& trace) {
@@ -54,21 +53,14 @@ void glp(Writer& stream, Writer& trace, int s, int N) {
   }
 }
 
-int run_glp_points(int m, int N, Writer& trace) {
-  if (N > kMaxSamples) throw Failure("Error... the number of samples should be lower than 20000\n");
-  if (N < 3) throw Failure("Error... the number of samples should be at least 3\n");
-  if (m < 1 || m > kMaxLatticeDimension) {
-    throw Failure("Error... the dimension should lie in 1 .. " +
-                  std::to_string(kMaxLatticeDimension) + "\n");
-  }
-  StagedPublication publication(file_name("./output/.weight_%.2dD_%d.glp", m, N),
-                                file_name("./output/weight_%.2dD_%d.glp", m, N));
+void run_glp_points(int m, int N, Writer& trace) {
+  check_lattice_arguments(m, N, kMinDimension);
+  Publication publication("glp", m, N);
+  write_header(publication.rows(), N, m);  // one row per lattice point
   glp(publication.rows(), trace, m, N);
   publication.open_final();
-  write_header(publication.final_file(), N, m);
   publication.finish();
   print_self_test(trace);
-  return kExitSuccess;
 }
 
-}  // namespace weights
+}  // namespace weights::glp_cube

@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "exit_status.h"
+#include "arguments.h"
 #include "failure.h"
+#include "publication.h"
+#include "rows.h"
 #include "simplex_mapping.h"
-#include "weight_file.h"
 
 namespace weights {
 
@@ -59,8 +60,9 @@ int LowSequences_lattices_weights(Writer& stream, int N, int m, const LatticeBui
   std::vector<double> w(static_cast<std::size_t>(m));
   int count = 0;
   for (int i = 0; i < N; ++i) {
-    for (int j = 0; j < m - 1; ++j)
+    for (int j = 0; j < m - 1; ++j) {
       u[static_cast<std::size_t>(j)] = lattice(i, j, N, kLatticeConstants[j], nullptr);
+    }
     mapping.map(u.data(), w.data(), detail);
     print(stream, w.data(), m, RowFormat::kScientific);
     ++count;
@@ -68,38 +70,25 @@ int LowSequences_lattices_weights(Writer& stream, int N, int m, const LatticeBui
   return count;
 }
 
-int run_lattice_weights(const LatticeBuild& build, int m, int N, Writer& trace) {
-  if (m < 1 || m > kMaxLatticeObjectives) {
-    throw Failure("Error... the dimension should lie in 1 .. 10\n");
+std::string lattice_weights_argument_help() {
+  return "  dimension  number of objectives m, " +
+         range_text(kMinLatticeObjectives, kMaxLatticeObjectives) +
+         "\n  samples    number of weight vectors N (N <= 0 writes a header-only file)\n";
+}
+
+void run_lattice_weights(const LatticeBuild& build, int m, int N, Writer& trace) {
+  if (m < kMinLatticeObjectives || m > kMaxLatticeObjectives) {
+    throw Failure(range_message("the dimension", kMinLatticeObjectives, kMaxLatticeObjectives));
   }
-  StagedPublication publication(file_name("./output/.weight_%.2dD_%d.gwud", m, N),
-                                file_name("./output/weight_%.2dD_%d.gwud", m, N));
-  const int count = LowSequences_lattices_weights(publication.rows(), N, m, build, trace);
+  Publication publication("gwud", m, N);
+  // The header comes first: the count is known before the rows, one per sample.
+  const int rows = N > 0 ? N : 0;
+  write_header(publication.rows(), rows, m);
+  if (LowSequences_lattices_weights(publication.rows(), N, m, build, trace) != rows) {
+    throw Failure("Error... the run wrote another number of rows than its header states\n");
+  }
   publication.open_final();
-  write_header(publication.final_file(), count, m);
   publication.finish();
-  return kExitSuccess;
-}
-
-int run_gwud_weights(int m, int N, Writer& trace) {
-  return run_lattice_weights(kGwudWeights, m, N, trace);
-}
-
-int run_gwud_weights_prod(int m, int N, Writer& trace) {
-  return run_lattice_weights(kGwudWeightsProd, m, N, trace);
-}
-
-int lattice_weights_main(const LatticeBuild& build, const char* name, int argc, char** argv) {
-  const ProgramInfo program = {
-      name,
-      "Syntax: %s dimension samples\n",
-      false,
-      kExitFailure,
-      false,
-      "  dimension  number of objectives m, 1 .. 10\n"
-      "  samples    number of weight vectors N (N <= 0 writes a header-only file)\n",
-  };
-  return run_program(program, argc, argv, build.run);
 }
 
 }  // namespace weights

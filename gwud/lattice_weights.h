@@ -1,7 +1,8 @@
 // The irrational-constant lattice weight generator behind gwud_weights and gwud_weights_prod.
 #pragma once
 
-#include "program.h"
+#include <string>
+
 #include "writer.h"
 
 namespace weights {
@@ -19,18 +20,18 @@ inline constexpr double kLatticeConstants[9] = {
     0x1.62e42fefa39efp-1,  // ln 2
     0x1.95c01a39fbd69p+0,  // log2(3), as stored
 };
+/// The dimensions the table serves: coordinate j >= 1 takes entry j.
+inline constexpr int kMinLatticeObjectives = 1;
 inline constexpr int kMaxLatticeObjectives = 10;
 
 /// The two builds differ in completion and in how much they trace.
 struct LatticeBuild {
-  ProgramBody run;            // run_lattice_weights with this build
   bool corrected_completion;  // else product completion
   bool full_trace;            // "value", "B" and "sum" lines besides the trans line
 };
-int run_gwud_weights(int m, int N, Writer& trace);
-int run_gwud_weights_prod(int m, int N, Writer& trace);
-inline constexpr LatticeBuild kGwudWeights = {run_gwud_weights, true, true};
-inline constexpr LatticeBuild kGwudWeightsProd = {run_gwud_weights_prod, false, false};
+inline constexpr LatticeBuild kGwudWeights = {.corrected_completion = true, .full_trace = true};
+inline constexpr LatticeBuild kGwudWeightsProd = {.corrected_completion = false,
+                                                  .full_trace = false};
 
 /// x - floor(x).
 double fractional_part(double x);
@@ -39,15 +40,16 @@ double fractional_part(double x);
 /// Traces "value = %f \n" when trace is given.
 double lattice(int i, int j, int N, double c, Writer* trace);
 
-/// Builds the N points (m - 1 coordinates each) whole, then maps each onto the simplex in
-/// product-first order and writes it as a "%e " row to stream. Returns the number of rows.
+/// The N points (m - 1 coordinates each), traced first in full by the traced build, each then
+/// formed again, mapped onto the simplex in product-first order and written as a "%e " row to
+/// stream. Returns the number of rows.
 int LowSequences_lattices_weights(Writer& stream, int N, int m, const LatticeBuild& build,
                                   Writer& trace);
 
-/// One run: checks m, publishes ./output/weight_<m>D_<N>.gwud headed by "# count m".
-int run_lattice_weights(const LatticeBuild& build, int m, int N, Writer& trace);
+/// The --help lines of the two arguments, with their ranges.
+std::string lattice_weights_argument_help();
 
-/// The whole program of one build, from its command line; returns the exit status.
-int lattice_weights_main(const LatticeBuild& build, const char* name, int argc, char** argv);
+/// One run: checks m, publishes ./output/weight_<m>D_<N>.gwud headed by "# count m".
+void run_lattice_weights(const LatticeBuild& build, int m, int N, Writer& trace);
 
 }  // namespace weights

@@ -1,18 +1,20 @@
 #include "simplex_lattice.h"
 
 #include <cstddef>
-#include <limits>
 #include <string>
 #include <vector>
 
-#include "exit_status.h"
 #include "failure.h"
 #include "memory.h"
+#include "publication.h"
+#include "rows.h"
 
 namespace weights {
 namespace {
 
-constexpr long long kMaxRows = std::numeric_limits<int>::max();
+// No period after the file names in this program's messages.
+constexpr FileMessages kMsldMessages = {"Error to open the file %s\n",
+                                        "Error to write the file %s (%s)\n"};
 
 void trace_values(Writer& trace, const double* values, int n, std::string_view after) {
   for (int j = 0; j < n; ++j) {
@@ -69,8 +71,9 @@ void layered_design(LayerRowWriter& rows, Writer& trace, int M, int K) {
   rows.print(C.data(), M);
   trace.text("generation of extreme points Bi \n");
   for (int i = 0; i < M; ++i) {
-    for (int r = 1; r <= K; ++r)
+    for (int r = 1; r <= K; ++r) {
       pointLayer(rows, trace, M, r, i, K, C.data(), B.data(), out.data());
+    }
   }
   trace.text("\nCompute all points on the r-th layer by Eq (2)\n");
 }
@@ -89,13 +92,13 @@ void LayerRowWriter::print(const double* values, int n) {
 }
 
 long long design_row_count(int M, int K) {
-  if (M == 2) return K + 1LL > kMaxRows ? -1 : K + 1LL;
-  if (K <= 0) return M + 1LL > kMaxRows ? -1 : M + 1LL;
+  if (M == 2) return K + 1LL > kMaxDesignRows ? -1 : K + 1LL;
+  if (K <= 0) return M + 1LL > kMaxDesignRows ? -1 : M + 1LL;
   if (K > 100000) return -1;  // 3 K (K + 1) / 2 alone is past the limit
   const long long per_vertex = 3LL * K * (K + 1) / 2;
-  if (per_vertex > kMaxRows / M) return -1;
+  if (per_vertex > kMaxDesignRows / M) return -1;
   const long long rows = M + 1LL + per_vertex * M;
-  return rows > kMaxRows ? -1 : rows;
+  return rows > kMaxDesignRows ? -1 : rows;
 }
 
 void pointLayer(LayerRowWriter& rows, Writer& trace, int M, int r, int i, int K, const double* C,
@@ -149,25 +152,29 @@ void simplex_lattice_design(LayerRowWriter& rows, Writer& trace, int M, int K) {
   }
 }
 
-int run_msld_weights(int M, int K, Writer& trace) {
+void run_msld_weights(int M, int K, Writer& trace) {
   if (M < 1) throw Failure("Error... M should be at least 1\n");
-  if (M == 2 && K < 1)
+  if (M == 2 && K < 1) {
     throw Failure("Error... with M = 2 the number of layers K should be at least 1\n");
-  if (design_row_count(M, K) < 0) {
-    throw Failure("Error... M = " + std::to_string(M) + " and K = " + std::to_string(K) +
-                  " give more than 2147483647 rows\n");
   }
-  StagedPublication publication(file_name("./output/.weight_%.2dD_%d.msld", M, K),
-                                file_name("./output/weight_%.2dD_%d.msld", M, K), kMsldMessages);
+  const long long expected_rows = design_row_count(M, K);
+  if (expected_rows < 0) {
+    throw Failure("Error... M = " + std::to_string(M) + " and K = " + std::to_string(K) +
+                  " give more than " + std::to_string(kMaxDesignRows) + " rows\n");
+  }
+  Publication publication("msld", M, K, kMsldMessages);
+  // The header comes first: the count follows from M and K, and the run must then match it.
+  write_header(publication.rows(), expected_rows, M);
   LayerRowWriter rows{publication.rows(), K};
   simplex_lattice_design(rows, trace, M, K);
   publication.open_final();
   trace.text("count ");
   trace.integer(rows.count);
   trace.put('\n');
-  write_header(publication.final_file(), rows.count, M);
+  if (rows.count != expected_rows) {
+    throw Failure("Error... the run wrote another number of rows than its header states\n");
+  }
   publication.finish();
-  return kExitSuccess;
 }
 
 }  // namespace weights

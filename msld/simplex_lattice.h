@@ -1,14 +1,9 @@
 // The multi-layer simplex-lattice design behind msld_weights.
 #pragma once
 
-#include "weight_file.h"
 #include "writer.h"
 
 namespace weights {
-
-/// msld_weights speaks with its own messages: no period after the file names.
-inline constexpr FileMessages kMsldMessages = {
-    "Error to open the file %s\n", "Error to remove file %s", "Error to write the file %s (%s)\n"};
 
 /// This program's row writer: "%f " rows, two-value rows divided by K, every row counted.
 struct LayerRowWriter {
@@ -18,7 +13,7 @@ struct LayerRowWriter {
   void print(const double* values, int n);
 };
 
-/// Rows of the design for M objectives and K layers, or -1 past 2^31 - 1 rows.
+/// Rows of the design for M objectives and K layers, or -1 past kMaxDesignRows.
 long long design_row_count(int M, int K);
 
 /// Writes the edge of vertex i on layer r: r layer points, each after the edge's two ends.
@@ -28,7 +23,10 @@ void pointLayer(LayerRowWriter& rows, Writer& trace, int M, int r, int i, int K,
 /// The whole design: the two-objective lattice for M = 2, else vertices, centroid and layers.
 void simplex_lattice_design(LayerRowWriter& rows, Writer& trace, int M, int K);
 
+/// Largest number of rows of one design: the row counter is a signed 32-bit integer.
+inline constexpr long long kMaxDesignRows = 2147483647;
+
 /// One run: checks M and K, publishes ./output/weight_<M>D_<K>.msld headed by "# count M".
-int run_msld_weights(int M, int K, Writer& trace);
+void run_msld_weights(int M, int K, Writer& trace);
 
 }  // namespace weights

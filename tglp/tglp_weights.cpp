@@ -1,19 +1,24 @@
 // tglp_weights dimension samples: transformed good-lattice-point weight vectors.
+#include "arguments.h"
 #include "exit_status.h"
+#include "good_lattice.h"
 #include "program.h"
 #include "tglp_run.h"
 
 namespace {
 
-constexpr weights::ProgramInfo kProgram = {
-    "tglp_weights",
-    "Syntax: %s dimension samples\n",
-    false,
-    weights::kExitFailure,
-    true,
-    "  dimension  number of objectives m, 2 .. 1000\n"
-    "  samples    requested number of points N, 3 .. 20000; the run uses the first prime >= N\n"
-    "             from primes.dat in the working directory\n",
+const weights::ProgramInfo kProgram{
+    .name = "tglp_weights",
+    .syntax = "Syntax: %s dimension samples\n",
+    .failure_status = weights::kExitFailure,
+    .seeds_random = true,
+    .argument_help =
+        "  dimension  number of objectives m, " +
+        weights::range_text(weights::kMinTglpDimension, weights::kMaxLatticeDimension) +
+        "\n  samples    requested number of points N, " +
+        weights::range_text(weights::kMinSamples, weights::kMaxSamples) +
+        "; the run uses the first prime >= N\n"
+        "             from primes.dat in the working directory\n",
 };
 
 }  // namespace

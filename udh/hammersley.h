@@ -1,10 +1,9 @@
 // The Hammersley-type weight generator behind udh_weights and udh_weights_prod.
 #pragma once
 
-#include <memory>
+#include <string>
 #include <vector>
 
-#include "program.h"
 #include "simplex_mapping.h"
 #include "writer.h"
 
@@ -13,56 +12,55 @@ namespace weights {
 /// Bases of the radical-inverse coordinates: the first twenty primes.
 inline constexpr int P[20] = {2,  3,  5,  7,  11, 13, 17, 19, 23, 29,
                               31, 37, 41, 43, 47, 53, 59, 61, 67, 71};
-/// Largest number of objectives: one base per coordinate after the first.
+/// Smallest and largest number of objectives: one base per coordinate after the first.
+inline constexpr int kMinObjectives = 1;
 inline constexpr int kMaxObjectives = 22;
+/// Largest number of values (numObjectives times numWeightVectors) of one run.
+inline constexpr long long kMaxValues = 2147483647;
 
 /// The two builds of the tool differ only in these respects.
 struct HammersleyBuild {
-  ProgramBody run;            // run_hammersley with this build
   bool corrected_completion;  // else product completion
   bool traces_and_heads;      // "sum = %f\n" per row and the "# N k" header
   const char* short_pattern;  // file name for k <= 9
   const char* long_pattern;   // file name for k > 9
 };
 
-int run_udh_weights(int k, int N, Writer& trace);
-int run_udh_weights_prod(int k, int N, Writer& trace);
-
 inline constexpr HammersleyBuild kUdhWeights = {
-    run_udh_weights, true, true, "./output/weight_0%dD_%d.udh", "./output/weight_%dD_%d.udh"};
-inline constexpr HammersleyBuild kUdhWeightsProd = {run_udh_weights_prod, false, false,
-                                                    "weight_0%dD_%d.udh", "weight_%dD_%d.udh"};
+    .corrected_completion = true,
+    .traces_and_heads = true,
+    .short_pattern = "./output/weight_0%dD_%d.udh",
+    .long_pattern = "./output/weight_%dD_%d.udh",
+};
+inline constexpr HammersleyBuild kUdhWeightsProd = {
+    .corrected_completion = false,
+    .traces_and_heads = false,
+    .short_pattern = "weight_0%dD_%d.udh",
+    .long_pattern = "weight_%dD_%d.udh",
+};
 
 /// Radical inverse of n >= 1 in base b: digits from the least significant, each scaled by a
 /// factor that is divided by b once per digit.
 double radical_inverse(int n, int b);
 
-/// radical_inverse for one base with the digit scales computed once: the same values, without
-/// a chain of divisions per point.
+/// The digit scales of one base and the digit loop's value for every number of a few low
+/// digits, computed once, the same doubles as the digit loop forms them.
 class RadicalInverseTable {
  public:
-  /// b is one of the bases in P.
+  /// b >= 2.
   explicit RadicalInverseTable(int b);
-  double operator()(int n) const {
-    return digits_.sum(static_cast<unsigned>(n), scales_, low_sums_.data());
-  }
-
-  /// The digit loop of one base, and how many low digits (and low-digit values) its table
-  /// holds.
-  struct Digits {
-    double (*sum)(unsigned n, const double* scales, const double* low_sums);
-    int low_digits;
-    unsigned low_count;
-  };
 
   unsigned base() const { return base_; }
-  const Digits& digits() const { return digits_; }
+  /// How many low digits the table covers, and how many low-digit values it holds.
+  int low_digits() const { return low_digits_; }
+  unsigned low_count() const { return low_count_; }
   double scale(int t) const { return scales_[t]; }
   double low_sum(unsigned low) const { return low_sums_[low]; }
 
  private:
   unsigned base_;
-  Digits digits_;
+  int low_digits_;
+  unsigned low_count_;
   double scales_[32];             // 2^31 has 31 binary digits
   std::vector<double> low_sums_;  // the loop's value for every n below low_count
 };
@@ -76,7 +74,7 @@ class RadicalInverseSequence {
   /// `table` must outlive the sequence.
   explicit RadicalInverseSequence(const RadicalInverseTable& table) : table_(&table) {}
   double next() {
-    if (++low_ == table_->digits().low_count) {
+    if (++low_ == table_->low_count()) {
       low_ = 0;
       next_high_digits();
     }
@@ -95,15 +93,8 @@ class RadicalInverseSequence {
   double high_terms_[32] = {};
 };
 
-/// The tables of the k - 2 radical-inverse coordinates, bases P[0], P[1], ...
-std::vector<RadicalInverseTable> radical_inverse_tables(int k);
-
 /// The first coordinate of cube point i of N: the midpoint (2i + 1) / (2N).
 double hammersley_midpoint(int i, int N);
-
-/// Cube point i of N (k - 1 coordinates into U, k >= 2): the midpoint (2i + 1) / (2N), then the
-/// radical inverses of i + 1 in the bases of `tables`.
-void hammersley_point(int i, int N, const std::vector<RadicalInverseTable>& tables, double* U);
 
 /// The weight vectors of one run, computed one after another.
 class HammersleyRows {
@@ -125,16 +116,11 @@ class HammersleyRows {
   std::vector<double> U_;
 };
 
-/// The N weight vectors W (N rows of k), mapped in left-to-right order with the build's
-/// completion; traces the sums for the corrected build. 1 <= k <= 22, k * N < 2^31.
-std::unique_ptr<double[]> hammersley_weights(const HammersleyBuild& build, int k, int N,
-                                             Writer& trace);
+/// The --help lines of the two arguments, with their ranges.
+std::string hammersley_argument_help();
 
-/// One run: checks k and N, then computes and writes the rows; the traced build computes
-/// every row before it opens the weight file.
-int run_hammersley(const HammersleyBuild& build, int k, int N, Writer& trace);
-
-/// The whole program of one build, from its command line; returns the exit status.
-int hammersley_main(const HammersleyBuild& build, const char* name, int argc, char** argv);
+/// One run: checks k and N, then computes and writes the rows. The traced build traces every
+/// row's sum before it opens the weight file, then computes the rows again to write them.
+void run_hammersley(const HammersleyBuild& build, int k, int N, Writer& trace);
 
 }  // namespace weights

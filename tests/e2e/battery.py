@@ -3,7 +3,9 @@
 unusable ./output, weight files that cannot be written, a broken or closed standard output,
 simultaneous runs, and the largest sizes. Usage: battery.py BIN_DIR GROUP"""
 import os
+import resource
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -23,6 +25,18 @@ PROGRAMS = {
     "glp_points": (["2", "10"], 1, "output", "weight_02D_10.glp"),
 }
 RANDOMISED = {"tglp_weights", "glp_points"}
+# Arguments whose weight file is well past 64 KiB.
+LARGE_ENOUGH = {"tglp_weights": ["10", "20000"], "udh_weights": ["10", "100000"],
+                "udh_weights_prod": ["10", "100000"], "gwud_weights": ["10", "100000"],
+                "gwud_weights_prod": ["10", "100000"], "msld_weights": ["3", "100"],
+                "glp_points": ["10", "20000"]}
+# Arguments that keep a run busy for about a second, and whether the run only gets that far
+# with its trace read (the lattice tools are quick, so their trace is left unread instead and
+# the run waits on it with its hidden file open).
+LONG_RUNS = {"tglp_weights": (["10", "20000"], False), "udh_weights": (["10", "3000000"], True),
+             "udh_weights_prod": (["10", "3000000"], True), "gwud_weights": (["10", "1000000"], True),
+             "gwud_weights_prod": (["10", "3000000"], True), "msld_weights": (["3", "1000"], True),
+             "glp_points": (["10", "20000"], False)}
 TEXTS = ["", "abc", "3.7", " 7", "+3", "-0", "0x10", "-5", "2147483647", "2147483648",
          "-2147483649", "99999999999999999999"]
 from checks import check, finish
@@ -74,6 +88,25 @@ def reference(program, args=None):
 
 def staging_left(work):
     return [f for f in work.files() if os.path.basename(f).startswith(".weight_")]
+
+
+def weight_name(program, args):
+    """The weight file's name for these arguments."""
+    m, n = int(args[0]), int(args[1])
+    if program == "tglp_weights":
+        n = next(p for p in PRIMES if p >= n)
+    extension = {"tglp_weights": "tglp", "udh_weights": "udh", "udh_weights_prod": "udh",
+                 "gwud_weights": "gwud", "gwud_weights_prod": "gwud", "msld_weights": "msld",
+                 "glp_points": "glp"}[program]
+    return f"weight_{m:02d}D_{n}.{extension}"
+
+
+def hidden_name(program, args):
+    """The hidden file a run writes before it publishes, relative to the working directory."""
+    return os.path.join(PROGRAMS[program][2], "." + weight_name(program, args))
+
+
+PRIMES = [int(t) for t in open(os.path.join(BIN, "primes.dat")).read().split()]
 
 
 # Requests that are valid but far too large to finish in a test: the program streams its rows,
@@ -149,24 +182,48 @@ def output_directory():
 
 
 def unwritable_weight_file():
+    """A name that cannot take a weight file is refused with the open message; the previous
+    weight file survives a write failure."""
     for program, (valid, failure, directory, name) in PROGRAMS.items():
-        for setup in ("dev-full", "directory"):
+        # A directory, a FIFO or a socket at the weight file's name: refused at once.
+        for setup in ("directory", "fifo", "socket"):
             with Work() as work:
                 target = os.path.join(work.path, directory, name)
-                if setup == "dev-full":
-                    os.symlink("/dev/full", target)
-                else:
+                if setup == "directory":
                     os.mkdir(target)
-                result = work.run(program, valid)
+                elif setup == "fifo":
+                    os.mkfifo(target)
+                else:
+                    listener = socket.socket(socket.AF_UNIX)
+                    listener.bind(target)
+                    listener.close()
                 where = f"{program} with the weight file a {setup}"
+                try:
+                    result = work.run(program, valid, timeout=20)
+                except subprocess.TimeoutExpired:
+                    check(False, f"{where}: hangs")
+                    continue
                 check(result.returncode == failure, f"{where}: status {result.returncode}")
                 last = result.stdout.decode().rstrip("\n").split("\n")[-1]
                 check(name in last and last.startswith("Error"), f"{where}: message {last!r}")
-                if setup == "dev-full":
-                    check(not os.path.lexists(target), f"{where}: the failed file is still there")
-                    check(not staging_left(work), f"{where}: staging file left")
-                else:
-                    check(os.path.isdir(target), f"{where}: directory replaced")
+                check(f"{name}: is a" in result.stderr.decode(), f"{where}: stderr {result.stderr!r}")
+                check(os.path.lexists(target), f"{where}: the {setup} was replaced")
+        # Past the file-size limit every write fails with EFBIG: the write message, no hidden
+        # file, and the previous weight file untouched.
+        args = LARGE_ENOUGH[program]
+        with Work() as work:
+            final = os.path.join(work.path, directory, weight_name(program, args))
+            with open(final, "w") as f:
+                f.write("previous\n")
+            limit = lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (65536, 65536))
+            result = work.run(program, args, preexec_fn=limit, stdout=subprocess.PIPE)
+            where = f"{program} {args} under ulimit -f"
+            check(result.returncode == failure, f"{where}: status {result.returncode}")
+            last = result.stdout.decode(errors="replace").rstrip("\n").split("\n")[-1]
+            check(last.startswith("Error") and "(File too large)" in last
+                  and weight_name(program, args) in last, f"{where}: message {last!r}")
+            check(open(final).read() == "previous\n", f"{where}: previous weight file changed")
+            check(not staging_left(work), f"{where}: hidden file left")
 
 
 def standard_streams():
@@ -264,8 +321,235 @@ def large_sizes():
             check_giant_run_starts(work, program, args)
 
 
+def links_and_owners():
+    """Links planted at either name are replaced, never followed; a weight file of another
+    user is replaced by the runner's own."""
+    for program, (valid, failure, directory, name) in PROGRAMS.items():
+        for planted in ("hidden", "final"):
+            with Work() as work:
+                victim = os.path.join(work.path, "victim")
+                with open(victim, "w") as f:
+                    f.write("victim\n")
+                at = hidden_name(program, valid) if planted == "hidden" else os.path.join(directory, name)
+                os.symlink(victim, os.path.join(work.path, at))
+                result = work.run(program, valid)
+                where = f"{program} with a link at the {planted} name"
+                check(result.returncode == 0, f"{where}: status {result.returncode}")
+                check(open(victim).read() == "victim\n", f"{where}: the link's target was written")
+                final = os.path.join(work.path, directory, name)
+                check(os.path.isfile(final) and not os.path.islink(final), f"{where}: no fresh weight file")
+                check(not os.path.lexists(os.path.join(work.path, hidden_name(program, valid))),
+                      f"{where}: hidden name left")
+        if os.geteuid() == 0:
+            with Work() as work:
+                final = os.path.join(work.path, directory, name)
+                with open(final, "w") as f:
+                    f.write("theirs\n")
+                os.chown(final, 65534, 65534)
+                result = work.run(program, valid)
+                where = f"{program} over another user's weight file"
+                status = os.lstat(final)
+                check(result.returncode == 0 and status.st_uid == 0 and open(final).read() != "theirs\n",
+                      f"{where}: status {result.returncode}, owner {status.st_uid}")
+
+
+def start_long_run(work, program):
+    args, read_trace = LONG_RUNS[program]
+    stdout = subprocess.DEVNULL if read_trace else subprocess.PIPE
+    process = subprocess.Popen([program] + args, executable=os.path.join(BIN, program), cwd=work.path,
+                               stdout=stdout, stderr=subprocess.DEVNULL)
+    return process, args
+
+
+def wait_for(condition, seconds=20):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(0.005)
+    return False
+
+
+def signals():
+    """SIGINT, SIGTERM and SIGHUP in the middle of a run remove its hidden file and end it as
+    the signal would; the weight file's name keeps the previous file, or nothing."""
+    for program in PROGRAMS:
+        directory = PROGRAMS[program][2]
+        for number, with_previous in ((2, True), (15, False), (1, True)):
+            with Work() as work:
+                args = LONG_RUNS[program][0]
+                final = os.path.join(work.path, directory, weight_name(program, args))
+                if with_previous:
+                    with open(final, "w") as f:
+                        f.write("previous\n")
+                process, args = start_long_run(work, program)
+                hidden = os.path.join(work.path, hidden_name(program, args))
+                where = f"{program} {args} with signal {number}"
+                started = wait_for(lambda: os.path.exists(hidden) or process.poll() is not None)
+                check(started and process.poll() is None, f"{where}: never wrote its hidden file")
+                process.send_signal(number)
+                status = process.wait(timeout=20)
+                check(status == -number, f"{where}: status {status}")
+                check(not os.path.lexists(hidden), f"{where}: hidden file left")
+                if with_previous:
+                    check(open(final).read() == "previous\n", f"{where}: previous weight file changed")
+                else:
+                    check(not os.path.lexists(final), f"{where}: a weight file appeared")
+
+
+def complete_rows(content, program, args):
+    """Whether a file's text is a whole weight file for these arguments."""
+    lines = content.split(b"\n")
+    if not content.endswith(b"\n"):
+        return False
+    lines = lines[:-1]
+    width = int(args[0])
+    if lines and lines[0].startswith(b"#"):
+        count = int(lines[0].split()[1])
+        lines = lines[1:]
+        if count != len(lines):
+            return False
+    elif program == "udh_weights_prod" and len(lines) != int(args[1]):
+        return False
+    return all(len(line.split()) == width for line in lines[-3:])
+
+
+def readers():
+    """A reader polling the weight file's name during a run only ever sees a complete file:
+    the previous one, then the new one."""
+    for program in ("udh_weights", "udh_weights_prod", "gwud_weights_prod", "msld_weights",
+                    "tglp_weights", "glp_points"):
+        directory = PROGRAMS[program][2]
+        args = ["10", "1000000"] if program.startswith(("udh", "gwud")) else LARGE_ENOUGH[program]
+        with Work() as work:
+            final = os.path.join(work.path, directory, weight_name(program, args))
+            previous = b"# 1 2\n0.5 0.5 \n"
+            with open(final, "wb") as f:
+                f.write(previous)
+            process = subprocess.Popen([program] + args, executable=os.path.join(BIN, program),
+                                       cwd=work.path, stdout=subprocess.DEVNULL)
+            seen, bad = set(), []
+            while True:
+                running = process.poll() is None
+                try:
+                    with open(final, "rb") as f:
+                        content = f.read()
+                except FileNotFoundError:
+                    bad.append("absent")
+                    content = None
+                if content is not None:
+                    if content == previous:
+                        seen.add("previous")
+                    elif complete_rows(content, program, args):
+                        seen.add("new")
+                    else:
+                        bad.append(f"{len(content)} bytes")
+                if not running:
+                    break
+            where = f"{program} {args} under a polling reader"
+            check(process.returncode == 0, f"{where}: status {process.returncode}")
+            check(not bad, f"{where}: saw {bad[:3]}")
+            check("new" in seen, f"{where}: never saw the new file")
+
+
+def waiting():
+    """A FIFO at the weight file's name is refused without blocking anyone; a lock held by
+    another process is announced on standard error and waited for; a run that waits on its
+    trace blocks no run that writes another file."""
+    import fcntl
+    for program, (valid, failure, directory, name) in PROGRAMS.items():
+        with Work() as work:
+            hidden = os.path.join(work.path, hidden_name(program, valid))
+            holder = open(hidden, "w")
+            fcntl.flock(holder, fcntl.LOCK_EX)
+            process = subprocess.Popen([program] + valid, executable=os.path.join(BIN, program),
+                                       cwd=work.path, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            shown = os.path.join(".", directory, name) if directory != "." else name
+            expected = f"waiting for another run writing {shown}\n".encode()
+            line = process.stderr.readline()
+            where = f"{program} with its hidden file locked by another process"
+            check(line == expected, f"{where}: stderr {line!r}")
+            check(process.poll() is None, f"{where}: did not wait")
+            holder.close()
+            status = process.wait(timeout=60)
+            rest = process.stderr.read()
+            process.stderr.close()
+            check(status == 0 and rest == b"", f"{where}: status {status}, stderr {rest!r}")
+            check(len(work.files()) == 1 and not staging_left(work), f"{where}: files {work.files()}")
+    for program in ("tglp_weights", "gwud_weights", "msld_weights", "glp_points"):
+        valid = PROGRAMS[program][0]
+        with Work() as work:
+            # The long run waits on its unread trace with its own hidden file claimed.
+            blocked, args = subprocess.Popen([program, valid[0], "20000"], executable=os.path.join(BIN, program),
+                                             cwd=work.path, stdout=subprocess.PIPE), None
+            hidden_of_blocked = os.path.join(work.path, hidden_name(program, [valid[0], "20000"]))
+            wait_for(lambda: os.path.exists(hidden_of_blocked))
+            try:
+                other = work.run(program, valid, timeout=20)
+                check(other.returncode == 0, f"{program}: a run beside a blocked one: status {other.returncode}")
+            except subprocess.TimeoutExpired:
+                check(False, f"{program}: a run writing another file waits for a blocked run")
+            blocked.terminate()
+            blocked.wait(timeout=20)
+            blocked.stdout.close()
+            check(not os.path.lexists(hidden_of_blocked), f"{program}: the blocked run left its hidden file")
+
+
+def prime_table():
+    """primes.dat that is no regular file is refused at once with a message."""
+    for setup in ("directory", "dev-zero", "fifo"):
+        with Work() as work:
+            table = os.path.join(work.path, "primes.dat")
+            os.remove(table)
+            if setup == "directory":
+                os.mkdir(table)
+            elif setup == "dev-zero":
+                os.symlink("/dev/zero", table)
+            else:
+                os.mkfifo(table)
+            where = f"tglp_weights with primes.dat a {setup}"
+            try:
+                result = work.run("tglp_weights", ["3", "100"], timeout=20)
+            except subprocess.TimeoutExpired:
+                check(False, f"{where}: hangs")
+                continue
+            check(result.returncode == 1, f"{where}: status {result.returncode}")
+            check(result.stdout == b"Error... the prime table primes.dat is not a regular file.\n",
+                  f"{where}: stdout {result.stdout!r}")
+            check(staging_left(work) == [] and work.files() in ([], ["primes.dat"]), f"{where}: files {work.files()}")
+
+
+def memory_limit():
+    """Under a small address-space limit a run either completes or ends with the allocation
+    message and leaves nothing; never an abort."""
+    if "asan" in subprocess.run(["ldd", os.path.join(BIN, "gwud_weights")], capture_output=True,
+                                text=True).stdout:
+        print("memory_limit: sanitized build, address-space limits do not apply")
+        return
+    for program, (valid, failure, directory, name) in PROGRAMS.items():
+        refused = 0
+        for kilobytes in range(4000, 12001, 500):
+            with Work() as work:
+                limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (kilobytes << 10, kilobytes << 10))
+                result = work.run(program, valid, preexec_fn=limit)
+                where = f"{program} under ulimit -v {kilobytes}"
+                out = result.stdout.decode(errors="replace")
+                if result.returncode == 127:
+                    continue  # the loader itself could not map the program
+                if result.returncode == 0:
+                    check(len(work.files()) == 1, f"{where}: files {work.files()}")
+                    continue
+                refused += 1
+                check(result.returncode == failure and out.endswith("Error... not enough memory.\n"),
+                      f"{where}: status {result.returncode}, output {out[-100:]!r}")
+                check(work.files() == [], f"{where}: files {work.files()}")
+        check(refused > 0, f"{program}: no limit made an allocation fail")
+
+
 GROUPS = {"arguments": arguments, "output_directory": output_directory,
           "unwritable_weight_file": unwritable_weight_file, "standard_streams": standard_streams,
-          "simultaneous_runs": simultaneous_runs, "large_sizes": large_sizes}
+          "simultaneous_runs": simultaneous_runs, "large_sizes": large_sizes,
+          "links_and_owners": links_and_owners, "signals": signals, "readers": readers,
+          "waiting": waiting, "prime_table": prime_table, "memory_limit": memory_limit}
 GROUPS[GROUP]()
 finish(f"{GROUP}: ")

@@ -8,6 +8,7 @@ A case directory holds:
           primes.dat into the directory), "output-file" (./output is a regular file)
   status  the expected exit status
   stdout  the expected standard output (absent: not compared)
+  stderr  the expected standard error (absent: it must stay empty, unless setup allows it)
   files/  the expected tree the run leaves (absent: the run leaves nothing)
   alt-*/  alternatives with their own stdout and files/, for randomised runs; one must match
 """
@@ -72,7 +73,11 @@ def run(bin_dir, case):
             break
     else:
         problems += mismatch
-    if result.stderr and "stderr-allowed" not in setup:
+    err_path = os.path.join(case, "stderr")
+    if os.path.exists(err_path):
+        if result.stderr != open(err_path, "rb").read():
+            problems.append("standard error differs: " + result.stderr.decode(errors="replace"))
+    elif result.stderr and "stderr-allowed" not in setup:
         problems.append("unexpected standard error: " + result.stderr.decode(errors="replace"))
     return problems
 

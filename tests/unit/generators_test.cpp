@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -25,20 +25,6 @@ TEST(RadicalInverse, MatchesHandValues) {
   EXPECT_DOUBLE_EQ(radical_inverse(1, 71), 1.0 / 71);
 }
 
-TEST(RadicalInverse, TablesGiveTheDigitLoopBitForBit) {
-  for (int b : P) {
-    const RadicalInverseTable table(b);
-    for (int n = 1; n < 200000; n += (n < 5000 ? 1 : 97)) {
-      const double expected = radical_inverse(n, b);
-      const double got = table(n);
-      ASSERT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << b << " " << n;
-    }
-    const double big = radical_inverse(2147483647, b);
-    const double got = table(2147483647);
-    EXPECT_EQ(std::memcmp(&big, &got, sizeof got), 0);
-  }
-}
-
 TEST(RadicalInverse, SequencesGiveTheDigitLoopBitForBit) {
   for (int b : P) {
     const RadicalInverseTable table(b);
@@ -51,27 +37,35 @@ TEST(RadicalInverse, SequencesGiveTheDigitLoopBitForBit) {
   }
 }
 
-TEST(HammersleyPoint, MidpointThenRadicalInverses) {
-  double U[4] = {};
-  hammersley_point(0, 1, radical_inverse_tables(5), U);  // N = 1: 0.5, then 1/2, 1/3, 1/5
-  EXPECT_EQ(U[0], 0.5);
-  EXPECT_EQ(U[1], 0.5);
-  EXPECT_DOUBLE_EQ(U[2], 1.0 / 3);
-  EXPECT_DOUBLE_EQ(U[3], 1.0 / 5);
-  hammersley_point(2, 4, radical_inverse_tables(3), U);
-  EXPECT_EQ(U[0], 0.625);
-  EXPECT_EQ(U[1], 0.75);
+TEST(HammersleyRows, WorkedExampleOfThreeObjectivesAndFourVectors) {
+  EXPECT_EQ(hammersley_midpoint(0, 4), 0.125);
+  EXPECT_EQ(hammersley_midpoint(3, 4), 0.875);
+  const double expected[4][3] = {{0.646447, 0.176777, 0.176777},
+                                 {0.387628, 0.459279, 0.153093},
+                                 {0.209431, 0.197642, 0.592927},
+                                 {0.064586, 0.818488, 0.116927}};
+  std::string text;
+  Writer trace(&text);
+  HammersleyRows rows(kUdhWeights, 3, 4);
+  double w[3];
+  for (const auto& row : expected) {
+    rows.next(w, &trace);
+    for (int j = 0; j < 3; ++j) EXPECT_NEAR(w[j], row[j], 5e-7);
+  }
+  trace.flush();
+  EXPECT_EQ(text, "sum = 0.823223\nsum = 0.846907\nsum = 0.407073\nsum = 0.883073\n");
 }
 
-TEST(LatticeConstants, HoldExactlyTheStoredBitPatterns) {
-  const std::uint64_t patterns[9] = {0x400921FB54442D18, 0x3FF6A09E667F3BCD, 0x3FF9E3779B97F4A8,
-                                     0x4005BF0A8B145769, 0x40055237179FD803, 0x403724046EB09338,
-                                     0x4003289AB7CBA20C, 0x3FE62E42FEFA39EF, 0x3FF95C01A39FBD69};
-  for (int j = 0; j < 9; ++j) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &kLatticeConstants[j], sizeof bits);
-    EXPECT_EQ(bits, patterns[j]) << j;
-  }
+TEST(LatticeConstants, HoldTheStatedValues) {
+  const double decimal[9] = {3.141592653589793,  1.4142135623730951, 1.618033988749895,
+                             2.718281828459045,  2.665144142690225,  23.140692632779263,
+                             2.3948263510722025, 0.6931471805599453, 1.5849625007211563};
+  for (int j = 0; j < 9; ++j) EXPECT_EQ(kLatticeConstants[j], decimal[j]) << j;
+  // e^pi is stored two units in the last place below its nearest double, log2(3) one above.
+  const double nearest_e_pi = 23.14069263277926900572908636794854738;
+  const double nearest_log2_3 = 1.58496250072115618145373894394781651;
+  EXPECT_EQ(kLatticeConstants[5], std::nextafter(std::nextafter(nearest_e_pi, 0.0), 0.0));
+  EXPECT_EQ(kLatticeConstants[8], std::nextafter(nearest_log2_3, 2.0));
 }
 
 TEST(Lattice, CoordinatesAndTrace) {
@@ -119,6 +113,24 @@ TEST(MultiLayerDesign, RowCountsFollowTheFormula) {
   EXPECT_EQ(design_row_count(3, 21845), -1);
   EXPECT_EQ(design_row_count(2, 2147483647), -1);
   EXPECT_EQ(design_row_count(2147483647, 0), -1);
+}
+
+TEST(MultiLayerDesign, FourObjectivesOneLayerGiveVerticesCentroidAndEdgeMidpoints) {
+  std::string rows_text, trace_text;
+  {
+    Writer stream(&rows_text), trace(&trace_text);
+    LayerRowWriter rows{stream, 1};
+    simplex_lattice_design(rows, trace, 4, 1);
+  }
+  const std::string e[4] = {
+      "1.000000 0.000000 0.000000 0.000000 \n", "0.000000 1.000000 0.000000 0.000000 \n",
+      "0.000000 0.000000 1.000000 0.000000 \n", "0.000000 0.000000 0.000000 1.000000 \n"};
+  const std::string midpoints[4] = {
+      "0.500000 0.500000 0.000000 0.000000 \n", "0.000000 0.500000 0.500000 0.000000 \n",
+      "0.000000 0.000000 0.500000 0.500000 \n", "0.500000 0.000000 0.000000 0.500000 \n"};
+  std::string expected = e[0] + e[1] + e[2] + e[3] + "0.250000 0.250000 0.250000 0.250000 \n";
+  for (int i = 0; i < 4; ++i) expected += e[i] + e[(i + 1) % 4] + midpoints[i];
+  EXPECT_EQ(rows_text, expected);
 }
 
 TEST(MultiLayerDesign, WrittenRowsMatchTheCount) {
