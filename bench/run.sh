@@ -1,21 +1,19 @@
 #!/usr/bin/env bash
-# Benchmark: each program at a large size against the formatting floor, against the suite's
-# first version (commit b3307ab, built with its printf formatting and line-by-line copy), and
-# against today's code built the same old way (printf, line-by-line copy).
-# Prints seconds (median of REPEATS runs), rows per second, ratio to the floor, peak memory,
-# and each baseline's seconds, speedup and peak memory.
-# Usage: bench/run.sh [REPEATS]   (builds into build-bench-fast/, build-bench-legacy/ and,
-# when the clone has the history, build-bench-first/)
+# Benchmark: each program at a large size against the formatting floor and against the suite's
+# first version (commit b3307ab, built with its printf formatting and line-by-line copy); then
+# the streaming programs at 10^5, 10^6 and 10^7 rows, with the log-log slope of their time.
+# Prints seconds (median of REPEATS runs), rows per second, the ratio to the floor (a program
+# that formats and writes the same bytes once and computes nothing), peak memory, and the first
+# version's seconds, speedup and peak memory.
+# Usage: bench/run.sh [REPEATS]   (builds into build-bench-fast/ and, when the clone has the
+# history, build-bench-first/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 repeats=${1:-5}
 first_version=b3307ab
-for variant in fast legacy; do
-  dir=$root/build-bench-$variant
-  legacy=$([ $variant = legacy ] && echo ON || echo OFF)
-  cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DWEIGHTS_TESTS=OFF -DWEIGHTS_LEGACY_IO=$legacy >/dev/null
-  cmake --build "$dir" -j2 >/dev/null
-done
+fast=$root/build-bench-fast
+cmake -S "$root" -B "$fast" -DCMAKE_BUILD_TYPE=Release -DWEIGHTS_TESTS=OFF >/dev/null
+cmake --build "$fast" -j2 >/dev/null
 first_bin=
 if git -C "$root" cat-file -e "$first_version^{commit}" 2>/dev/null; then
   first_dir=$root/build-bench-first
@@ -37,35 +35,33 @@ cd "$work"
 
 # Median wall-clock seconds and peak resident kilobytes of a command, over $repeats runs, each
 # timed from fork to exit by bench_time. Every run starts without the files of the one before:
-# replacing a large file costs the kernel a truncation (tens of milliseconds) that is not the
-# program's work.
+# replacing a large file costs the kernel a truncation that is not the program's work.
 measure() {
   local times=() peak=0
   for _ in $(seq "$repeats"); do
     rm -f output/* weight_* floor.txt
     local result seconds rss
-    result=$("$root/build-bench-fast/bin/bench_time" "$@") || { echo "bench: $* failed" >&2; exit 1; }
+    result=$("$fast/bin/bench_time" "$@") || { echo "bench: $* failed" >&2; exit 1; }
     read -r seconds rss <<<"$result"
     times+=("$seconds")
     [ "$rss" -gt "$peak" ] && peak=$rss
   done
+  rm -f output/* weight_* floor.txt
   printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (repeats + 1) / 2 ))p" | tr '\n' ' '
   echo "$peak"
 }
 
-printf '%-30s %7s %10s %6s %6s | %7s %7s %6s | %7s %7s %6s\n' program seconds rows/s floor× MB \
-  first-s speedup MB today-s speedup MB
+printf '%-30s %7s %10s %6s %6s | %7s %7s %6s\n' program seconds rows/s floor× MB first-s speedup MB
 while read -r program first second rows columns format; do
   args="$first $second"
-  read -r floor _ < <(measure "$root/build-bench-fast/bin/bench_floor" "$rows" "$columns" "$format" floor.txt)
-  read -r fast fast_kb < <(measure "$root/build-bench-fast/bin/$program" $args)
-  read -r base base_kb < <(measure "$root/build-bench-legacy/bin/$program" $args)
+  read -r floor _ < <(measure "$fast/bin/bench_floor" "$rows" "$columns" "$format" floor.txt)
+  read -r now now_kb < <(measure "$fast/bin/$program" $args)
   old=0 old_kb=0
   [ -n "$first_bin" ] && read -r old old_kb < <(measure "$first_bin/$program" $args)
-  awk -v p="$program $args" -v t="$fast" -v f="$floor" -v r="$rows" -v b="$base" -v fk="$fast_kb" \
-    -v bk="$base_kb" -v o="$old" -v ok="$old_kb" 'BEGIN {
-      printf "%-30s %7.3f %10.0f %6.2f %6.1f | %7.3f %7.1f %6.1f | %7.3f %7.1f %6.1f\n",
-        p, t, r / t, t / f, fk / 1024, o, o / t, ok / 1024, b, b / t, bk / 1024 }'
+  awk -v p="$program $args" -v t="$now" -v f="$floor" -v r="$rows" -v k="$now_kb" -v o="$old" \
+    -v ok="$old_kb" 'BEGIN {
+      printf "%-30s %7.3f %10.0f %6.2f %6.1f | %7.3f %7.1f %6.1f\n",
+        p, t, r / t, t / f, k / 1024, o, o / t, ok / 1024 }'
 done <<'LIST'
 udh_weights_prod 10 1000000 1000000 10 lf
 udh_weights 10 1000000 1000000 10 lf
@@ -74,4 +70,26 @@ gwud_weights 10 200000 200000 10 e
 tglp_weights 10 20000 20011 10 f
 glp_points 10 20000 20000 10 e
 msld_weights 3 500 1127254 3 f
+LIST
+
+# Growth: 10^5, 10^6 and 10^7 rows (msld_weights: K = 149, 471, 1490, about as many rows), the floor at 10^7 rows,
+# the largest peak memory, and the slope of log(seconds) over log(rows) from the first to the last.
+echo
+printf '%-18s %8s %8s %8s %8s %6s %6s %6s\n' program 1e5-s 1e6-s 1e7-s floor-s floor× MB slope
+while read -r program first format columns s5 r5 s6 r6 s7 r7; do
+  read -r t5 k5 < <(measure "$fast/bin/$program" "$first" "$s5")
+  read -r t6 k6 < <(measure "$fast/bin/$program" "$first" "$s6")
+  read -r t7 k7 < <(measure "$fast/bin/$program" "$first" "$s7")
+  read -r floor _ < <(measure "$fast/bin/bench_floor" "$r7" "$columns" "$format" floor.txt)
+  peak=$(printf '%s\n' "$k5" "$k6" "$k7" | sort -n | tail -1)
+  awk -v p="$program $first" -v a="$t5" -v b="$t6" -v c="$t7" -v f="$floor" -v k="$peak" \
+    -v ra="$r5" -v rc="$r7" 'BEGIN {
+      printf "%-18s %8.3f %8.3f %8.3f %8.3f %6.2f %6.1f %6.3f\n",
+        p, a, b, c, f, c / f, k / 1024, log(c / a) / log(rc / ra) }'
+done <<'LIST'
+udh_weights_prod 10 lf 10 100000 100000 1000000 1000000 10000000 10000000
+udh_weights 10 lf 10 100000 100000 1000000 1000000 10000000 10000000
+gwud_weights_prod 10 e 10 100000 100000 1000000 1000000 10000000 10000000
+gwud_weights 10 e 10 100000 100000 1000000 1000000 10000000 10000000
+msld_weights 3 f 3 149 100579 471 1000408 1490 9997159
 LIST

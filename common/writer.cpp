@@ -1,5 +1,6 @@
 #include "writer.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -81,7 +82,15 @@ void Writer::emit(const char* data, std::size_t size) {
     }
     data += written;
     size -= static_cast<std::size_t>(written);
+    written_ += written;
   }
+  if (kind_ == Kind::kFile && written_ - written_back_ >= kWritebackStep) start_writeback();
+}
+
+void Writer::start_writeback() {
+  // Only a hint: where the kernel cannot, the final sync does all the work.
+  ::sync_file_range(fd_, written_back_, written_ - written_back_, SYNC_FILE_RANGE_WRITE);
+  written_back_ = written_;
 }
 
 }  // namespace weights

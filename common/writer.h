@@ -73,6 +73,11 @@ class Writer {
   void drain();
   void emit(const char* data, std::size_t size);
 
+  // A file's pages are handed to the disk every kWritebackStep bytes, while the run goes on, so
+  // that syncing it at the end waits only for the last of them.
+  static constexpr long long kWritebackStep = 1LL << 25;
+  void start_writeback();
+
   std::size_t chunk_size_;
   int fd_ = -1;
   std::string* capture_ = nullptr;
@@ -80,6 +85,8 @@ class Writer {
   std::unique_ptr<char[]> buffer_;
   char* pos_ = nullptr;
   char* end_ = nullptr;
+  long long written_ = 0;
+  long long written_back_ = 0;
   int error_ = 0;
   bool reader_gone_ = false;
 };
