@@ -72,7 +72,7 @@ glp_points 10 20000 20000 10 e
 msld_weights 3 500 1127254 3 f
 LIST
 
-# Growth: 10^5, 10^6 and 10^7 rows (msld_weights: K = 149, 471, 1490, about as many rows), the floor at 10^7 rows,
+# Growth: 10^5, 10^6 and 10^7 rows (msld_weights: K = 149, 471, 1490), the floor at 10^7 rows,
 # the largest peak memory, and the slope of log(seconds) over log(rows) from the first to the last.
 echo
 printf '%-18s %8s %8s %8s %8s %6s %6s %6s\n' program 1e5-s 1e6-s 1e7-s floor-s floor× MB slope

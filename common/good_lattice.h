@@ -9,7 +9,8 @@
 
 namespace weights {
 
-/// The prime table file, read from the working directory.
+/// The prime table file: read from the working directory, else from beside the executable,
+/// else from share/simplex-weights/ of the tree the executable is installed in.
 inline constexpr const char* kPrimeTableFile = "primes.dat";
 /// Smallest and largest number of samples the lattice tools accept.
 inline constexpr int kMinSamples = 3;
@@ -23,6 +24,11 @@ inline constexpr int kMaxLatticeDimension = 1000;
 /// Checks the two arguments of a lattice program: too many samples first, then too few, then
 /// a dimension outside lowest_dimension .. kMaxLatticeDimension; throws the refusal.
 void check_lattice_arguments(int dimension, int samples, int lowest_dimension);
+
+/// Where the prime table is looked for, for --help and messages.
+inline constexpr const char* kPrimeTablePlaces =
+    "primes.dat in the working directory, else beside the program, else\n"
+    "../share/simplex-weights/primes.dat from the program's directory";
 
 /// Reads up to `count` integers ("%d" one after another) from the prime table file; stops early
 /// at the end of the file or at text that is no integer. Throws Failure

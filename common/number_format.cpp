@@ -105,7 +105,8 @@ constexpr std::uint64_t kPowersOfTen[] = {1ULL,
                                           1000000000000000ULL,
                                           10000000000000000ULL,
                                           100000000000000000ULL,
-                                          1000000000000000000ULL};
+                                          1000000000000000000ULL,
+                                          10000000000000000000ULL};
 
 // The binary exponents (biased) of |x| < 2^30.
 constexpr int kFixedHighest = 1052;
@@ -129,9 +130,11 @@ char* fixed_small(char* out, double x) {
   return write_point_six(out, scaled - whole / 10 * kPowersOfTen[7]);
 }
 
-// Seven significant digits of m / 2^shift at decimal exponent e: round(m * 10^(6 - e) / 2^shift).
-constexpr std::uint64_t significand(std::uint64_t mantissa, int shift, int e) {
-  const int p = 6 - e;
+// digits + 1 significant digits of m / 2^shift at decimal exponent e:
+// round(m * 10^(digits - e) / 2^shift); 10^(digits - e) below 2^64, 10^(e - digits) * 2^shift
+// below 2^128.
+constexpr std::uint64_t significand(std::uint64_t mantissa, int shift, int e, int digits = 6) {
+  const int p = digits - e;
   if (p >= 0) return round_scaled(mantissa, shift, kPowersOfTen[p]);
   return round_quotient(mantissa, static_cast<Wide>(kPowersOfTen[-p]) << shift);
 }
@@ -204,6 +207,76 @@ char* format_non_finite(char* out, double x) {
       out, std::isnan(x) ? (std::signbit(x) ? "-nan" : "nan") : (std::signbit(x) ? "-inf" : "inf"));
 }
 
+// Any number of digits: the same exact scaling, with the digits written by division. Six
+// digits, the suite's default, keep the paths above, which avoid the division.
+
+// The largest binary exponent E with 2^E * 10^digits <= 2^63, so that every |x| < 2^E scaled
+// by 10^digits fits 64 bits; at most 52, so that every such x has bits below the binary point.
+constexpr int scaled_fixed_limit(int digits) {
+  int e = 52;
+  while ((static_cast<Wide>(1) << e) * kPowersOfTen[digits] > (static_cast<Wide>(1) << 63)) --e;
+  return e;
+}
+
+constexpr auto kFixedLimits = [] {
+  std::array<int, kMaxDigits + 1> limits{};
+  for (int digits = kMinDigits; digits <= kMaxDigits; ++digits) {
+    limits[static_cast<std::size_t>(digits)] = scaled_fixed_limit(digits);
+  }
+  return limits;
+}();
+
+// `value` as `digits` decimal digits, with leading zeros.
+char* write_padded(char* out, std::uint64_t value, int digits) {
+  for (int at = digits - 1; at >= 0; --at) {
+    out[at] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return out + digits;
+}
+
+char* fixed_any(char* out, double x, int digits) {
+  const std::uint64_t bits = bits_of(x);
+  *out = '-';
+  out += bits >> 63;
+  const int shift = 1075 - static_cast<int>((bits >> 52) & 0x7ff);
+  std::uint64_t scaled = 0;
+  // Below 2^-75 every value rounds to zero at 17 digits or fewer (zero and subnormals too).
+  if (shift < 128) {
+    const std::uint64_t mantissa = (bits & kMantissaMask) | kImplicitBit;
+    scaled = round_scaled(mantissa, shift, kPowersOfTen[digits]);
+  }
+  const std::uint64_t unit = kPowersOfTen[digits];
+  out = std::to_chars(out, out + 24, scaled / unit).ptr;
+  *out++ = '.';
+  return write_padded(out, scaled % unit, digits);
+}
+
+char* scientific_any(char* out, double x, int digits) {
+  const std::uint64_t bits = bits_of(x);
+  *out = '-';
+  out += bits >> 63;
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  const std::uint64_t mantissa = (bits & kMantissaMask) | kImplicitBit;
+  const int shift = 1075 - biased;
+  // |x| >= 2^L >= 10^estimate, so the significand has at least digits + 1 digits; one more
+  // means the exponent is the next one.
+  int e = ((biased - 1023) * 78913) >> 18;
+  std::uint64_t value = significand(mantissa, shift, e, digits);
+  if (value >= kPowersOfTen[digits + 1]) {
+    ++e;
+    value = significand(mantissa, shift, e, digits);
+  }
+  const std::uint64_t unit = kPowersOfTen[digits];
+  *out++ = static_cast<char>('0' + value / unit);
+  *out++ = '.';
+  out = write_padded(out, value % unit, digits);
+  *out++ = 'e';
+  *out++ = e < 0 ? '-' : '+';
+  std::memcpy(out, kDigitPairs + 2 * (e < 0 ? -e : e), 2);  // |e| <= 11 here
+  return out + 2;
+}
+
 }  // namespace
 
 // The fast paths are chosen by the biased binary exponent alone: one comparison that also
@@ -222,6 +295,28 @@ char* format_scientific(char* out, double x) {
     return std::signbit(x) ? copy_text(out, "-0.000000e+00") : copy_text(out, "0.000000e+00");
   }
   return std::to_chars(out, out + kMaxNumberChars, x, std::chars_format::scientific, 6).ptr;
+}
+
+char* format_fixed(char* out, double x, int digits) {
+  if (digits == kDefaultDigits) return format_fixed(out, x);
+  if (biased_exponent(x) < 1023 + kFixedLimits[static_cast<std::size_t>(digits)]) {
+    return fixed_any(out, x, digits);
+  }
+  if (!std::isfinite(x)) return format_non_finite(out, x);
+  return std::to_chars(out, out + kMaxNumberChars, x, std::chars_format::fixed, digits).ptr;
+}
+
+char* format_scientific(char* out, double x, int digits) {
+  if (digits == kDefaultDigits) return format_scientific(out, x);
+  const int biased = biased_exponent(x);
+  // Within the moderate binades the decimal exponent lies in -11 .. 10; the scale 10^(digits - e)
+  // must stay below 2^64, so small values with many digits go to the library.
+  const int lowest_exponent = ((biased - 1023) * 78913) >> 18;
+  if (biased >= kModerateLowest && biased <= kModerateHighest && digits - lowest_exponent <= 19) {
+    return scientific_any(out, x, digits);
+  }
+  if (!std::isfinite(x)) return format_non_finite(out, x);
+  return std::to_chars(out, out + kMaxNumberChars, x, std::chars_format::scientific, digits).ptr;
 }
 
 char* format_integer(char* out, long long v) {

@@ -24,6 +24,17 @@ char* format_fixed(char* out, double x);
 /// Writes x as printf's "%e" would (one digit, point, six digits, exponent of two or more digits).
 char* format_scientific(char* out, double x);
 
+/// The digits after the decimal point that the formatters take: "%.1f" .. "%.17f".
+inline constexpr int kMinDigits = 1;
+inline constexpr int kMaxDigits = 17;
+inline constexpr int kDefaultDigits = 6;
+
+/// Writes x as printf's "%.Df" would, D = digits in kMinDigits .. kMaxDigits.
+char* format_fixed(char* out, double x, int digits);
+
+/// Writes x as printf's "%.De" would, D = digits in kMinDigits .. kMaxDigits.
+char* format_scientific(char* out, double x, int digits);
+
 /// Writes v as printf's "%d" would.
 char* format_integer(char* out, long long v);
 

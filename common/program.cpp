@@ -1,5 +1,6 @@
 #include "program.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -14,7 +15,9 @@
 #include "exit_status.h"
 #include "failure.h"
 #include "memory.h"
+#include "options.h"
 #include "process.h"
+#include "rows.h"
 
 #ifndef WEIGHTS_VERSION
 #define WEIGHTS_VERSION "unknown"
@@ -35,12 +38,25 @@ void write_stderr(std::string_view text) {
   }
 }
 
-// Failure messages belong on standard output; when that is broken they still reach the user.
-// The reason behind a message, when there is one, goes to standard error.
+// Whether standard output and standard error are one file, so that a message on both would
+// be read twice.
+bool same_output_and_error() {
+  struct stat out {};
+  struct stat err {};
+  return ::fstat(STDOUT_FILENO, &out) == 0 && ::fstat(STDERR_FILENO, &err) == 0 &&
+         out.st_dev == err.st_dev && out.st_ino == err.st_ino;
+}
+
+// Failure messages belong on standard output (on standard error with --quiet). Where standard
+// output is no terminal, or broken, they go to standard error as well, so that a person sees
+// them; the reason behind a message, when there is one, goes to standard error only.
 void report(Writer& trace, std::string_view message, std::string_view detail = {}) {
   trace.text(message);
   trace.flush();
-  if (trace.error() != 0 || trace.reader_gone()) write_stderr(message);
+  const bool seen_on_stdout = !trace.discards() && trace.error() == 0 && !trace.reader_gone();
+  if (!seen_on_stdout || (::isatty(STDOUT_FILENO) == 0 && !same_output_and_error())) {
+    write_stderr(message);
+  }
   if (!detail.empty()) {
     write_stderr(detail);
     write_stderr("\n");
@@ -79,26 +95,41 @@ int run_body(const ProgramInfo& info, char** argv, ProgramBody body, Writer& tra
 int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body) {
   prepare_process();
   if (info.seeds_random) std::srand(static_cast<unsigned>(static_cast<int>(std::time(nullptr))));
-  Writer trace(STDOUT_FILENO, Writer::Kind::kTrace);
   const char* invocation = argc > 0 ? argv[0] : info.name;
   const std::string syntax = format_message(info.syntax, invocation);
 
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    trace.text(syntax);
-    trace.text(info.argument_help);
-    return trace.flush() ? kExitSuccess : info.failure_status;
+  Options options;
+  int first_argument = 1;
+  try {
+    first_argument = parse_options(argc, argv, info.seeds_random, options);
+  } catch (const OptionError& error) {
+    write_stderr(std::string(info.name) + ": " + error.what() + "\n" + syntax);
+    return info.failure_status;
   }
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    trace.text(info.name);
-    trace.text(" (simplex-weights) " WEIGHTS_VERSION "\n");
-    return trace.flush() ? kExitSuccess : info.failure_status;
+  if (options.seed) std::srand(*options.seed);
+  set_row_digits(options.digits);
+  Writer trace(STDOUT_FILENO, options.quiet ? Writer::Kind::kDiscard : Writer::Kind::kTrace);
+
+  if (options.help || options.version) {
+    Writer out(STDOUT_FILENO, Writer::Kind::kTrace);
+    if (options.help) {
+      out.text(info.usage != nullptr ? format_message(info.usage, invocation) : syntax);
+      out.text(info.argument_help);
+      out.text(options_help(info.seeds_random));
+      out.text(info.notes);
+    } else {
+      out.text(info.name);
+      out.text(" (simplex-weights) " WEIGHTS_VERSION "\n");
+    }
+    return out.flush() ? kExitSuccess : info.failure_status;
   }
-  if (argc < 3 || (info.exactly_two_arguments && argc != 3)) {
+  const int arguments = argc - first_argument;
+  if (arguments < 2 || (info.exactly_two_arguments && arguments != 2)) {
     report(trace, syntax);
     return info.failure_status;
   }
 
-  const int status = run_body(info, argv, body, trace);
+  const int status = run_body(info, argv + first_argument - 1, body, trace);
   if (!trace.flush()) {
     write_stderr(std::string(info.name) + ": error writing the trace to standard output: " +
                  std::strerror(trace.error()) + "\n");

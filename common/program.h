@@ -13,13 +13,17 @@ struct ProgramInfo {
   const char* name;
   /// The syntax line, with %s for the invocation name.
   const char* syntax;
+  /// The first line of --help, with %s for the invocation name; the syntax line when null.
+  const char* usage = nullptr;
   /// A program that accepts exactly two arguments, not two or more.
   bool exactly_two_arguments = false;
   int failure_status;
   /// Seed rand() from the clock before anything else.
   bool seeds_random = false;
-  /// Lines printed by --help after the syntax line: one per argument, with its range.
-  std::string argument_help;
+  /// Lines printed by --help after the first line: one per argument, with its range.
+  std::string argument_help = {};
+  /// Lines printed by --help after the options, if any (files read, for instance).
+  std::string notes = {};
 };
 
 /// The program's own work on the two converted arguments; failures are thrown as Failure.

@@ -71,6 +71,7 @@ Publication::Publication(std::string hidden_name, std::string final_name, bool s
       messages_(messages),
       fd_(open_file(claim_, hidden_name_, final_name_)),
       writer_(fd_, Writer::Kind::kFile) {
+  writer_.set_digits(row_digits());
   if (fd_ < 0) {
     const int error = errno;
     const std::string& reported = staged_ ? hidden_name_ : final_name_;

@@ -6,8 +6,12 @@ namespace weights {
 namespace {
 
 constexpr std::size_t kNameBufferSize = 100;
+int digits_of_rows = kDefaultDigits;
 
 }  // namespace
+
+void set_row_digits(int digits) { digits_of_rows = digits; }
+int row_digits() { return digits_of_rows; }
 
 void print(Writer& stream, const double* values, int count, RowFormat format) {
   for (int j = 0; j < count; ++j) {

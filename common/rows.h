@@ -11,6 +11,11 @@ namespace weights {
 /// by single blanks with none after the last ("%lf").
 enum class RowFormat { kFixed, kScientific, kFixedSeparated };
 
+/// Digits after the decimal point of every row value the process writes (--digits); the trace
+/// keeps its own formats.
+void set_row_digits(int digits);
+int row_digits();
+
 /// The row writer: values[0 .. count - 1] in `format`, then "\n".
 void print(Writer& stream, const double* values, int count, RowFormat format);
 

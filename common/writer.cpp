@@ -68,6 +68,7 @@ void Writer::emit(const char* data, std::size_t size) {
     capture_->append(data, size);
     return;
   }
+  if (kind_ == Kind::kDiscard) return;
   // After the first failure nothing more is written, so a file never gets a hole.
   while (size > 0 && error_ == 0 && !reader_gone_) {
     const ssize_t written = ::write(fd_, data, size);

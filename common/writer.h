@@ -14,8 +14,8 @@ namespace weights {
 class Writer {
  public:
   /// A trace treats a reader that went away (EPIPE) as the normal end of its output, not as
-  /// an error; a file treats every failed write as an error.
-  enum class Kind { kFile, kTrace };
+  /// an error; a file treats every failed write as an error; a discarded trace writes nothing.
+  enum class Kind { kFile, kTrace, kDiscard };
 
   Writer(int fd, Kind kind);
   /// Collects everything into *capture instead of a descriptor (for tests).
@@ -35,10 +35,19 @@ class Writer {
     room(1);
     *pos_++ = c;
   }
-  /// "%f" (also "%lf").
-  void fixed(double x) { pos_ = format_fixed(room(kMaxNumberChars), x); }
-  /// "%e".
-  void scientific(double x) { pos_ = format_scientific(room(kMaxNumberChars), x); }
+  /// "%f" (also "%lf"), with the writer's digits after the point.
+  void fixed(double x) {
+    char* out = room(kMaxNumberChars);
+    pos_ = digits_ == kDefaultDigits ? format_fixed(out, x) : format_fixed(out, x, digits_);
+  }
+  /// "%e", with the writer's digits after the point.
+  void scientific(double x) {
+    char* out = room(kMaxNumberChars);
+    pos_ =
+        digits_ == kDefaultDigits ? format_scientific(out, x) : format_scientific(out, x, digits_);
+  }
+  /// Digits after the decimal point of fixed and scientific, kMinDigits .. kMaxDigits.
+  void set_digits(int digits) { digits_ = digits; }
   /// "%d".
   void integer(long long v) { pos_ = format_integer(room(kMaxNumberChars), v); }
 
@@ -52,6 +61,8 @@ class Writer {
 
   /// errno of the first failed write, 0 while none failed (EPIPE on a trace does not count).
   int error() const { return error_; }
+  /// True for a writer that drops everything: work done only to be traced can be skipped.
+  bool discards() const { return kind_ == Kind::kDiscard; }
   /// True once the reader of a trace has gone: later output is dropped silently.
   bool reader_gone() const { return reader_gone_; }
 
@@ -85,6 +96,7 @@ class Writer {
   std::unique_ptr<char[]> buffer_;
   char* pos_ = nullptr;
   char* end_ = nullptr;
+  int digits_ = kDefaultDigits;
   long long written_ = 0;
   long long written_back_ = 0;
   int error_ = 0;

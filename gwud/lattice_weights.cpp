@@ -51,7 +51,7 @@ int LowSequences_lattices_weights(Writer& stream, int N, int m, const LatticeBui
 
   // A point is cheap to rebuild, so no point set is held: the traced build first traces
   // every point, then each point is formed again (the same doubles) as it is mapped.
-  Writer* detail = build.full_trace ? &trace : nullptr;
+  Writer* detail = build.full_trace && !trace.discards() ? &trace : nullptr;
   if (detail != nullptr) trace_cube(*detail, N, m);
   SimplexMapping mapping(
       m, MultiplicationOrder::kProductFirst,

@@ -1,4 +1,6 @@
 // tglp_weights dimension samples: transformed good-lattice-point weight vectors.
+#include <string>
+
 #include "arguments.h"
 #include "exit_status.h"
 #include "good_lattice.h"
@@ -18,7 +20,8 @@ const weights::ProgramInfo kProgram{
         "\n  samples    requested number of points N, " +
         weights::range_text(weights::kMinSamples, weights::kMaxSamples) +
         "; the run uses the first prime >= N\n"
-        "             from primes.dat in the working directory\n",
+        "             from the prime table\n",
+    .notes = std::string("The prime table is ") + weights::kPrimeTablePlaces + ".\n",
 };
 
 }  // namespace

@@ -146,7 +146,7 @@ std::string hammersley_argument_help() {
 
 void run_hammersley(const HammersleyBuild& build, int k, int N, Writer& trace) {
   check_arguments(k, N);
-  if (build.traces_and_heads) {
+  if (build.traces_and_heads && !trace.discards()) {
     trace_sums(build, k, N, trace);
     trace.flush();
   }

@@ -8,6 +8,7 @@ namespace {
 const weights::ProgramInfo kProgram{
     .name = "udh_weights",
     .syntax = "Syntax error! %s numObjectives numWeightVectors\n",
+    .usage = "Usage: %s [options] numObjectives numWeightVectors\n",
     .exactly_two_arguments = true,
     .failure_status = weights::kExitMinusOne,
     .argument_help = weights::hammersley_argument_help(),

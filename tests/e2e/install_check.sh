@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix, checks the installed tree and runs each installed
-# program once, from a directory of its own, with the installed prime table.
+# program once, from a directory of its own without a prime table: tglp_weights finds the
+# installed one.
 set -euo pipefail
 build=$1
 prefix=$(mktemp -d)
@@ -12,7 +13,6 @@ for file in share/simplex-weights/primes.dat share/doc/simplex-weights/README.md
 done
 work="$prefix/work"
 mkdir -p "$work/output"
-cp "$prefix/share/simplex-weights/primes.dat" "$work/"
 cd "$work"
 for run in "tglp_weights 3 10" "udh_weights 3 10" "udh_weights_prod 3 10" "gwud_weights 3 10" \
            "gwud_weights_prod 3 10" "msld_weights 3 2" "glp_points 2 10"; do
@@ -22,4 +22,8 @@ for run in "tglp_weights 3 10" "udh_weights 3 10" "udh_weights_prod 3 10" "gwud_
   "$prefix/bin/$program" --version | grep -q "^$program (simplex-weights) " || { echo "$program --version"; exit 1; }
 done
 [ "$(ls output | wc -l)" -eq 5 ] && [ -f weight_03D_10.udh ] || { echo "weight files missing"; ls -R; exit 1; }
+# A table in the working directory still comes first.
+mkdir -p "$prefix/local/output" && cd "$prefix/local"
+printf '2 3 5 7 11 13\n' > primes.dat
+"$prefix/bin/tglp_weights" 3 6 | head -1 | grep -qx "value = 7" || { echo "local primes.dat not read first"; exit 1; }
 echo "installed suite runs"

@@ -5,7 +5,9 @@ the case's expected exit status, standard output and files, byte for byte.
 A case directory holds:
   args    the program name, then one argument per line
   setup   optional words, one per line: "no-output" (no ./output directory), "primes" (copy
-          primes.dat into the directory), "output-file" (./output is a regular file)
+          primes.dat into the directory), "output-file" (./output is a regular file),
+          "lone-binary" (the program runs from a copy of itself with no prime table beside it),
+          "stderr-allowed" (standard error is not compared)
   status  the expected exit status
   stdout  the expected standard output (absent: not compared)
   stderr  the expected standard error (absent: it must stay empty, unless setup allows it)
@@ -49,8 +51,14 @@ def run(bin_dir, case):
             os.mkdir(os.path.join(work, "output"))
         if "primes" in setup:
             shutil.copy(os.path.join(bin_dir, "primes.dat"), work)
-        result = subprocess.run([program] + args, executable=os.path.join(bin_dir, program), cwd=work,
+        executable = os.path.join(bin_dir, program)
+        if "lone-binary" in setup:
+            lone = tempfile.mkdtemp()
+            executable = shutil.copy(executable, lone)
+        result = subprocess.run([program] + args, executable=executable, cwd=work,
                                 capture_output=True, timeout=120)
+        if "lone-binary" in setup:
+            shutil.rmtree(lone)
         produced = read_tree(work)
         produced.pop("primes.dat", None)
         if "output-file" in setup:

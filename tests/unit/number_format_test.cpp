@@ -28,6 +28,57 @@ void expect_same(double x) {
   ASSERT_EQ(fast(format_scientific, x), libc("%e", x)) << std::hexfloat << x;
 }
 
+// "%.Df" and "%.De" for every D the programs accept, against snprintf.
+void expect_same_digits(double x, int digits) {
+  char fast_buffer[kMaxNumberChars];
+  char libc_buffer[kMaxNumberChars];
+  std::snprintf(libc_buffer, sizeof libc_buffer, "%.*f", digits, x);
+  ASSERT_EQ(std::string(fast_buffer, format_fixed(fast_buffer, x, digits)), libc_buffer)
+      << digits << " " << std::hexfloat << x;
+  std::snprintf(libc_buffer, sizeof libc_buffer, "%.*e", digits, x);
+  ASSERT_EQ(std::string(fast_buffer, format_scientific(fast_buffer, x, digits)), libc_buffer)
+      << digits << " " << std::hexfloat << x;
+}
+
+TEST(NumberFormat, EveryNumberOfDigitsMatchesTheCLibrary) {
+  std::mt19937_64 random(20261209);
+  std::uniform_real_distribution<double> weight(0.0, 1.0);
+  std::uniform_int_distribution<int> exponent(-30, 30);
+  const double edges[] = {0.0,
+                          -0.0,
+                          1.0,
+                          0.5,
+                          0.05,
+                          0.95,
+                          0.999999999999999,
+                          1e-17,
+                          5e-18,
+                          4.5,
+                          9.5,
+                          0.25,
+                          1e17,
+                          1e22,
+                          5e-324,
+                          1e308,
+                          -1e-5,
+                          std::numeric_limits<double>::infinity(),
+                          std::numeric_limits<double>::quiet_NaN()};
+  for (int digits = kMinDigits; digits <= kMaxDigits; ++digits) {
+    for (double x : edges) expect_same_digits(x, digits);
+    for (int i = 0; i < 20000; ++i) {
+      std::uint64_t bits = random();
+      double any = 0;
+      std::memcpy(&any, &bits, sizeof any);
+      expect_same_digits(any, digits);
+      expect_same_digits(weight(random), digits);
+      expect_same_digits(std::ldexp(weight(random), exponent(random)), digits);
+      // Ties at the last printed digit.
+      const double tie = (static_cast<double>(random() % 2000) + 0.5) / 1024.0;
+      expect_same_digits(tie, digits);
+    }
+  }
+}
+
 TEST(NumberFormat, EdgeValuesMatchTheCLibrary) {
   const double edges[] = {0.0,
                           -0.0,
