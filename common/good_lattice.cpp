@@ -82,14 +82,6 @@ std::string read_prime_table() {
   return text;
 }
 
-bool is_prime(int n) {
-  if (n < 2) return false;
-  for (int d = 2; d * d <= n; ++d) {
-    if (n % d == 0) return false;
-  }
-  return true;
-}
-
 int euler_phi(int n) {
   int result = n;
   for (int p = 2; p * p <= n; ++p) {
@@ -117,6 +109,14 @@ class PrimitiveRootCache {
 };
 
 }  // namespace
+
+bool is_prime(int n) {
+  if (n < 2) return false;
+  for (int d = 2; d * d <= n; ++d) {
+    if (n % d == 0) return false;
+  }
+  return true;
+}
 
 void check_lattice_arguments(int dimension, int samples, int lowest_dimension) {
   if (samples > kMaxSamples) {

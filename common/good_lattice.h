@@ -49,6 +49,9 @@ int rand_interval(int lo, int hi, Writer* trace = nullptr);
 /// primitive root. 2 <= b <= n - 1.
 int primitive_root(int n, int b);
 
+/// Whether n is prime.
+bool is_prime(int n);
+
 /// How many candidates of [2, n - 1] pass `primitive_root` (n, .), n >= 3.
 int passing_candidate_count(int n);
 

@@ -15,7 +15,7 @@ enum class Option { kSeed, kQuiet, kDigits, kHelp, kVersion };
 struct OptionSpec {
   Option option;
   const char* long_name;
-  char short_name;  // 0: none
+  char short_name;         // 0: none
   const char* value_name;  // nullptr: takes no value
   const char* help;
 };

@@ -1,5 +1,7 @@
 #include "glp_cube.h"
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -19,6 +21,15 @@ void print_self_test(Writer& trace) {
     trace.integer(primitive_root(7, b));
     trace.text(" \n");
   }
+}
+
+// Every candidate sharing a factor with a composite N passes the primitive-root test, and then
+// its column runs through the multiples of that factor only.
+void warn_composite_modulus(int N) {
+  Writer err(STDERR_FILENO, Writer::Kind::kTrace);
+  err.text("glp_points: note: N = ");
+  err.integer(N);
+  err.text(" is not prime, so every column but the first repeats values\n");
 }
 
 }  // namespace
@@ -55,6 +66,7 @@ void glp(Writer& stream, Writer& trace, int s, int N) {
 
 void run_glp_points(int m, int N, Writer& trace) {
   check_lattice_arguments(m, N, kMinDimension);
+  if (m >= 2 && !is_prime(N)) warn_composite_modulus(N);
   Publication publication("glp", m, N);
   write_header(publication.rows(), N, m);  // one row per lattice point
   glp(publication.rows(), trace, m, N);

@@ -24,3 +24,7 @@ run msld_weights 3 5
 run glp_points 2 101
 echo "weight files:"
 ls -l output/ weight_*.udh
+if [ -x "$bin/weights_inspect" ]; then
+  "$bin/weights_inspect" output/weight_* weight_*.udh >logs/weights_inspect.log || true
+  echo "weights_inspect: logs/weights_inspect.log"
+fi

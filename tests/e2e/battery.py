@@ -22,7 +22,7 @@ PROGRAMS = {
     "gwud_weights": (["3", "10"], 1, "output", "weight_03D_10.gwud"),
     "gwud_weights_prod": (["3", "10"], 1, "output", "weight_03D_10.gwud"),
     "msld_weights": (["3", "2"], 1, "output", "weight_03D_2.msld"),
-    "glp_points": (["2", "10"], 1, "output", "weight_02D_10.glp"),
+    "glp_points": (["2", "11"], 1, "output", "weight_02D_11.glp"),
 }
 RANDOMISED = {"tglp_weights", "glp_points"}
 # Arguments whose weight file is well past 64 KiB.
@@ -480,9 +480,10 @@ def waiting():
         valid = PROGRAMS[program][0]
         with Work() as work:
             # The long run waits on its unread trace with its own hidden file claimed.
-            blocked, args = subprocess.Popen([program, valid[0], "20000"], executable=os.path.join(BIN, program),
-                                             cwd=work.path, stdout=subprocess.PIPE), None
-            hidden_of_blocked = os.path.join(work.path, hidden_name(program, [valid[0], "20000"]))
+            long_args = [valid[0], "19997"]  # a prime: glp_points then adds no note
+            blocked = subprocess.Popen([program] + long_args, executable=os.path.join(BIN, program),
+                                       cwd=work.path, stdout=subprocess.PIPE)
+            hidden_of_blocked = os.path.join(work.path, hidden_name(program, long_args))
             wait_for(lambda: os.path.exists(hidden_of_blocked))
             try:
                 other = work.run(program, valid, timeout=20)

@@ -8,16 +8,16 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for file in share/simplex-weights/primes.dat share/doc/simplex-weights/README.md \
-            share/doc/simplex-weights/LICENSE; do
+            share/doc/simplex-weights/copyright share/doc/simplex-weights/changelog.gz; do
   [ -f "$prefix/$file" ] || { echo "missing $file"; exit 1; }
 done
 work="$prefix/work"
 mkdir -p "$work/output"
 cd "$work"
 for run in "tglp_weights 3 10" "udh_weights 3 10" "udh_weights_prod 3 10" "gwud_weights 3 10" \
-           "gwud_weights_prod 3 10" "msld_weights 3 2" "glp_points 2 10"; do
+           "gwud_weights_prod 3 10" "msld_weights 3 2" "glp_points 2 11"; do
   program=${run%% *}
-  [ -f "$prefix/share/man/man1/$program.1" ] || { echo "missing manual page of $program"; exit 1; }
+  [ -f "$prefix/share/man/man1/$program.1.gz" ] || { echo "missing manual page of $program"; exit 1; }
   "$prefix/bin/$program" ${run#* } >/dev/null || { echo "$run failed"; exit 1; }
   "$prefix/bin/$program" --version | grep -q "^$program (simplex-weights) " || { echo "$program --version"; exit 1; }
 done

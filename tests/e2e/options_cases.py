@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""The options every program shares, end to end: --seed, --quiet, --digits, --help, --version,
+"--", and refusals of unknown or bad options. Usage: options_cases.py BIN_DIR"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+from checks import check, finish
+
+BIN = os.path.abspath(sys.argv[1])
+# program: (arguments, failure status, the weight file relative to the working directory)
+PROGRAMS = {
+    "tglp_weights": (["3", "100"], 1, "output/weight_03D_101.tglp"),
+    "udh_weights": (["3", "100"], 255, "output/weight_03D_100.udh"),
+    "udh_weights_prod": (["3", "100"], 255, "weight_03D_100.udh"),
+    "gwud_weights": (["3", "100"], 1, "output/weight_03D_100.gwud"),
+    "gwud_weights_prod": (["3", "100"], 1, "output/weight_03D_100.gwud"),
+    "msld_weights": (["3", "5"], 1, "output/weight_03D_5.msld"),
+    "glp_points": (["3", "101"], 1, "output/weight_03D_101.glp"),
+}
+RANDOMISED = ("tglp_weights", "glp_points")
+
+
+def run(program, args):
+    """Runs the program in a fresh directory: (status, stdout, stderr, {file: bytes})."""
+    work = tempfile.mkdtemp(prefix="options_")
+    try:
+        os.mkdir(os.path.join(work, "output"))
+        shutil.copy(os.path.join(BIN, "primes.dat"), work)
+        result = subprocess.run([program] + args, executable=os.path.join(BIN, program), cwd=work,
+                                capture_output=True, timeout=60)
+        files = {}
+        for folder, _, names in os.walk(work):
+            for name in names:
+                rel = os.path.relpath(os.path.join(folder, name), work)
+                if rel != "primes.dat":
+                    files[rel] = open(os.path.join(folder, name), "rb").read()
+        return result.returncode, result.stdout, result.stderr, files
+    finally:
+        shutil.rmtree(work)
+
+
+def values_of(content):
+    return [[float(v) for v in line.split()] for line in content.decode().split("\n")
+            if line and not line.startswith("#")]
+
+
+## Seeds: the same seed gives the same trace and file; a clock-seeded run is the seed of its second.
+for program in RANDOMISED:
+    args = PROGRAMS[program][0]
+    first = run(program, ["--seed", "7"] + args)
+    second = run(program, ["--seed=7"] + args)
+    check(first[0] == 0 and first[1:] == second[1:], f"{program} --seed 7 twice differs")
+    other = run(program, ["--seed", "8"] + args)
+    check(other[3] != first[3] or program == "glp_points", f"{program}: seeds 7 and 8 agree")
+    for _ in range(5):
+        before = int(time.time())
+        clock = run(program, args)
+        if int(time.time()) == before:
+            seeded = run(program, ["--seed", str(before)] + args)
+            check(clock[1:] == seeded[1:], f"{program}: --seed of the clock's second differs")
+            break
+for program in PROGRAMS:
+    if program in RANDOMISED:
+        continue
+    args, failure, _ = PROGRAMS[program]
+    status, out, err, files = run(program, ["--seed", "7"] + args)
+    lines = err.decode().split("\n")
+    check(status == failure and out == b"" and files == {}, f"{program} --seed: status {status}, files {list(files)}")
+    check(lines[0] == f"{program}: --seed is refused: this program draws no random numbers"
+          and lines[1].startswith("Syntax"), f"{program} --seed: stderr {err!r}")
+
+## Quiet runs: no trace, the same file; failures then speak on standard error only.
+for program, (args, failure, name) in PROGRAMS.items():
+    seed = ["--seed", "3"] if program in RANDOMISED else []
+    traced = run(program, seed + args)
+    for quiet in ("--quiet", "-q"):
+        status, out, err, files = run(program, seed + [quiet] + args)
+        check(status == 0 and out == b"" and err == b"", f"{program} {quiet}: status {status}, {out[:80]!r} {err[:80]!r}")
+        check(files == traced[3], f"{program} {quiet}: the weight file differs from a traced run's")
+    status, out, err, files = run(program, ["-q", "0", "5"] if program != "msld_weights" else ["-q", "0", "5"])
+    check(status == failure and out == b"" and err.startswith(b"Error"), f"{program} -q refused: {out!r} {err!r}")
+    # Words after the two integers stay ignored (the Hammersley tools refuse any third word).
+    status, out, err, files = run(program, seed + args + ["--quiet"])
+    if program.startswith("udh"):
+        check(status == failure and out.startswith(b"Syntax error"), f"{program} with a third word: {out!r}")
+    else:
+        check(status == 0 and out == traced[1], f"{program} with --quiet after the integers: not the usual run")
+
+## Digits: every value of every row has D digits after the point, in each program's own form.
+for program, (args, failure, name) in PROGRAMS.items():
+    seed = ["--seed", "3"] if program in RANDOMISED else []
+    six = run(program, seed + args)[3][name]
+    for digits in ("1", "12", "17"):
+        status, out, err, files = run(program, seed + ["--digits", digits] + args)
+        content = files.get(name, b"")
+        rows = [line for line in content.decode().split("\n") if line and not line.startswith("#")]
+        form = re.compile(r"-?\d+\.\d{%s}(e[+-]\d\d)?$" % digits)
+        check(status == 0 and all(form.match(v) for row in rows for v in row.split()),
+              f"{program} --digits {digits}: status {status}, rows {rows[:2]}")
+        check(len(rows) == len(values_of(six)), f"{program} --digits {digits}: {len(rows)} rows")
+        check(content.startswith(b"#") == six.startswith(b"#"), f"{program} --digits {digits}: header")
+    worst = max(abs(a - b) for ra, rb in zip(values_of(six), values_of(run(program, seed + ["--digits", "17"] + args)[3][name]))
+                for a, b in zip(ra, rb))
+    check(worst <= 5e-7, f"{program}: --digits 17 and 6 differ by {worst}")
+
+## Refusals: one line naming the option, the syntax line, the failure status, nothing created.
+for program, (args, failure, name) in PROGRAMS.items():
+    for words, said in ((["--bogus"], "unknown option --bogus"), (["-x"], "unknown option -x"),
+                        (["--digits"], "--digits needs a value"), (["--digits", "0"], "--digits takes"),
+                        (["--digits=18"], "--digits takes"), (["--quiet=1"], "--quiet takes no value")):
+        status, out, err, files = run(program, words + args if words != ["--digits"] else words)
+        lines = err.decode().split("\n")
+        check(status == failure and files == {} and out == b"", f"{program} {words}: status {status}")
+        check(lines[0].startswith(f"{program}: {said}") and lines[1].startswith("Syntax") and lines[2] == "",
+              f"{program} {words}: stderr {err!r}")
+
+## Help and version anywhere before the integers; "--" ends the options.
+for program, (args, failure, name) in PROGRAMS.items():
+    status, out, err, files = run(program, ["-q", "--help"] + args)
+    check(status == 0 and b"--digits D" in out and files == {}, f"{program} -q --help: {out[:100]!r}")
+    check(not out.startswith(b"Syntax error"), f"{program} --help begins with a syntax error")
+    status, out, err, files = run(program, ["-V"])
+    check(status == 0 and out.startswith(f"{program} (simplex-weights) ".encode()), f"{program} -V: {out!r}")
+    status, out, err, files = run(program, ["--"] + args)
+    check(status == 0 and name in files, f"{program} -- {args}: status {status}")
+
+finish("options: ")
