@@ -4,14 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <numeric>
+#include <set>
 #include <string>
 
 #include "arguments.h"
+#include "discrepancy.h"
 #include "failure.h"
 
 namespace weights {
@@ -116,6 +120,93 @@ bool is_prime(int n) {
     if (n % d == 0) return false;
   }
   return true;
+}
+
+namespace {
+
+int candidate_count = 1;
+
+// About how long the CD2 of one candidate takes: a nanosecond per pair and coordinate.
+double search_seconds(long long candidates, int s, int n) {
+  return static_cast<double>(candidates) * 0.5 * n * static_cast<double>(n) * s * 1e-9;
+}
+
+std::string vector_text(const std::vector<int>& h) {
+  std::string text = "(";
+  for (std::size_t j = 0; j < h.size(); ++j) text += (j > 0 ? ", " : "") + std::to_string(h[j]);
+  return text + ")";
+}
+
+void say(const std::string& line) {
+  Writer err(STDERR_FILENO, Writer::Kind::kTrace);
+  err.text(line);
+}
+
+}  // namespace
+
+void set_candidate_count(int count) { candidate_count = count; }
+
+long long distinct_vector_count(int s, int n) {
+  constexpr long long kLimit = 1LL << 62;
+  const long long passing = passing_candidate_count(n);
+  long long count = 1;
+  // Distinct components while unused passing values remain, then any passing value.
+  for (int j = 0; j < s - 1 && count < kLimit; ++j) {
+    const long long choices = j < passing ? passing - j : passing;
+    count = choices > 0 && count > kLimit / choices ? kLimit : count * choices;
+  }
+  return count;
+}
+
+double lattice_discrepancy(const std::vector<int>& h, int n) {
+  ColumnPoints points(static_cast<std::size_t>(n), h.size());
+  LatticeIndices q(h, n);
+  for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
+    q.advance();
+    for (std::size_t j = 0; j < h.size(); ++j) points.column(j)[k] = lattice_coordinate(q[j], n);
+  }
+  return centred_l2_discrepancy(points);
+}
+
+std::vector<int> choose_generating_vector(const char* program, int s, int n, CandidateDraw draw,
+                                          Writer& trace) {
+  if (candidate_count == 1) return draw(s, n, trace);
+  const long long wanted = std::min<long long>(candidate_count, distinct_vector_count(s, n));
+  const double seconds = search_seconds(wanted, s, n);
+  if (seconds > 2) {
+    char line[200];
+    std::snprintf(line, sizeof line, "%s: searching %lld generating vectors by CD2, about %.0f s\n",
+                  program, wanted, seconds);
+    say(line);
+  }
+  std::set<std::vector<int>> seen;
+  std::vector<int> best;
+  std::string best_draws;
+  double best_discrepancy = 0;
+  // Every distinct vector turns up in time; the bound only guards against a miscount.
+  const long long most_draws = std::max<long long>(100 * wanted, 1000000);
+  for (long long drawn = 0; static_cast<long long>(seen.size()) < wanted && drawn < most_draws;
+       ++drawn) {
+    std::string draws;
+    std::vector<int> h;
+    {
+      Writer capture(&draws);
+      h = draw(s, n, capture);
+    }
+    if (!seen.insert(h).second) continue;
+    const double discrepancy = lattice_discrepancy(h, n);
+    if (best.empty() || discrepancy < best_discrepancy) {
+      best = h;
+      best_draws = std::move(draws);
+      best_discrepancy = discrepancy;
+    }
+  }
+  trace.text(best_draws);
+  char figure[40];
+  std::snprintf(figure, sizeof figure, "%g", best_discrepancy);
+  say(std::string(program) + ": best of " + std::to_string(seen.size()) +
+      " generating vectors by CD2: " + vector_text(best) + ", CD2 = " + figure + "\n");
+  return best;
 }
 
 void check_lattice_arguments(int dimension, int samples, int lowest_dimension) {
@@ -258,8 +349,14 @@ std::vector<int> generating_vector(int s, int n, Writer& trace, Writer* draw_tra
 }
 
 void glp(Writer& /*stream*/, Writer& trace, int s, int n, double* cube) {
-  rand_interval(2, n - 1, &trace);  // drawn and discarded, as the construction has always done
-  const std::vector<int> h = generating_vector(s, n, trace, &trace);
+  const std::vector<int> h = choose_generating_vector(
+      "tglp_weights", s, n,
+      [](int components, int modulus, Writer& draws) {
+        // One draw is made and discarded first, as the construction has always done.
+        rand_interval(2, modulus - 1, &draws);
+        return generating_vector(components, modulus, draws, &draws);
+      },
+      trace);
   trace.text(kRuler);
   const std::size_t width = static_cast<std::size_t>(s);
   LatticeIndices q(h, n);

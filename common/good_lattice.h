@@ -61,6 +61,32 @@ int passing_candidate_count(int n);
 /// while unused passing candidates remain; after that repeats are accepted, so it always ends.
 std::vector<int> generating_vector(int s, int n, Writer& trace, Writer* draw_trace);
 
+/// Largest number of candidate generating vectors a search draws.
+inline constexpr int kMaxCandidates = 100000;
+
+/// How many candidate generating vectors the lattice programs draw (--search K). With 1, the
+/// default, the construction draws its one vector and traces it as it goes.
+void set_candidate_count(int count);
+
+/// How many distinct vectors generating_vector (s, n, ...) can give, at most 2^62.
+long long distinct_vector_count(int s, int n);
+
+/// One candidate generating vector of s components modulo n, drawn as a program's construction
+/// draws it, with that construction's trace of the draws on `trace`.
+using CandidateDraw = std::vector<int> (*)(int s, int n, Writer& trace);
+
+/// The generating vector of a lattice program. With a candidate count of 1 it is the one `draw`
+/// gives, traced as drawn. Otherwise up to that many distinct candidates (all there are, when
+/// fewer) are drawn one after another, the CD2 of each one's n-point lattice is computed, and
+/// the least wins (the first drawn on ties): its own draw lines are traced, and one line on
+/// standard error, headed by `program`, names it and its CD2. A search that will take more
+/// than about two seconds says so on standard error first.
+std::vector<int> choose_generating_vector(const char* program, int s, int n, CandidateDraw draw,
+                                          Writer& trace);
+
+/// The CD2 of the n-point lattice of generating vector h (its cube points, by columns).
+double lattice_discrepancy(const std::vector<int>& h, int n);
+
 /// Lattice index q(k, j) = k * h_j mod n, with n in place of 0.
 inline int lattice_index(int k, int h, int n) {
   const int q = static_cast<int>(static_cast<long long>(k) * h % n);

@@ -5,12 +5,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "good_lattice.h"
 #include "number_format.h"
 
 namespace weights {
 namespace {
 
-enum class Option { kSeed, kQuiet, kDigits, kHelp, kVersion };
+enum class Option { kSeed, kSearch, kQuiet, kDigits, kHelp, kVersion };
 
 struct OptionSpec {
   Option option;
@@ -23,6 +24,10 @@ struct OptionSpec {
 constexpr OptionSpec kOptionTable[] = {
     {Option::kSeed, "seed", 0, "S",
      "seed the random generator with S (0 .. 4294967295) instead of the clock"},
+    {Option::kSearch, "search", 0, "K",
+     "draw K candidate generating vectors (1 .. 100000) and keep the one whose lattice has the\n"
+     "                    least centred L2 discrepancy (CD2); a candidate of n points and s\n"
+     "                    components costs about n^2 s / 2 nanoseconds"},
     {Option::kQuiet, "quiet", 'q', nullptr,
      "no trace on standard output; failure messages go to standard error"},
     {Option::kDigits, "digits", 0, "D",
@@ -75,6 +80,18 @@ void apply(const OptionSpec& spec, std::string_view value, bool draws_random, Op
                           std::string(value) + "'");
       }
       options.seed = static_cast<unsigned>(*seed);
+      break;
+    }
+    case Option::kSearch: {
+      if (!draws_random) {
+        throw OptionError(name + " is refused: this program draws no generating vector");
+      }
+      const auto count = whole_number(value, 1, kMaxCandidates);
+      if (!count) {
+        throw OptionError(name + " takes a whole number from 1 to " +
+                          std::to_string(kMaxCandidates) + ", not '" + std::string(value) + "'");
+      }
+      options.search = static_cast<int>(*count);
       break;
     }
     case Option::kDigits: {
@@ -134,7 +151,7 @@ int parse_options(int argc, char** argv, bool draws_random, Options& options) {
 std::string options_help(bool draws_random) {
   std::string help = "Options (before the two integers; -- ends them):\n";
   for (const OptionSpec& spec : kOptionTable) {
-    if (spec.option == Option::kSeed && !draws_random) continue;
+    if ((spec.option == Option::kSeed || spec.option == Option::kSearch) && !draws_random) continue;
     std::string form = "  ";
     if (spec.short_name != 0) form += std::string("-") + spec.short_name + ", ";
     form += std::string("--") + spec.long_name;

@@ -11,6 +11,8 @@ namespace weights {
 struct Options {
   /// Seed of the random generator instead of the clock (programs that draw random numbers).
   std::optional<unsigned> seed;
+  /// Candidate generating vectors to draw, keeping the one of least CD2 (lattice programs).
+  int search = 1;
   /// No trace on standard output; failure messages go to standard error.
   bool quiet = false;
   /// Digits after the decimal point of the rows' values.
@@ -27,8 +29,8 @@ class OptionError : public std::runtime_error {
 
 /// Reads the options at the front of argv[1 ..]: every word that starts with '-' followed by a
 /// letter or a second '-' is an option, so negative numbers stay arguments; "--" ends them.
-/// `draws_random` tells whether --seed is taken. Returns the index of the first argument
-/// after the options; throws OptionError for an unknown option or a missing or bad value.
+/// `draws_random` tells whether --seed and --search are taken. Returns the index of the first
+/// argument after the options; throws OptionError for an unknown option or a missing or bad value.
 int parse_options(int argc, char** argv, bool draws_random, Options& options);
 
 /// The --help lines of the options.

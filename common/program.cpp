@@ -14,6 +14,7 @@
 #include "arguments.h"
 #include "exit_status.h"
 #include "failure.h"
+#include "good_lattice.h"
 #include "memory.h"
 #include "options.h"
 #include "process.h"
@@ -108,6 +109,7 @@ int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body
   }
   if (options.seed) std::srand(*options.seed);
   set_row_digits(options.digits);
+  set_candidate_count(options.search);
   Writer trace(STDOUT_FILENO, options.quiet ? Writer::Kind::kDiscard : Writer::Kind::kTrace);
 
   if (options.help || options.version) {

@@ -35,7 +35,12 @@ void warn_composite_modulus(int N) {
 }  // namespace
 
 void glp(Writer& stream, Writer& trace, int s, int N) {
-  const std::vector<int> h = generating_vector(s, N, trace, nullptr);
+  const std::vector<int> h = choose_generating_vector(
+      "glp_points", s, N,
+      [](int components, int modulus, Writer& draws) {
+        return generating_vector(components, modulus, draws, nullptr);
+      },
+      trace);
   const std::size_t width = static_cast<std::size_t>(s);
   // Every index line comes before the first coordinate line. Stepping through the indices is
   // cheaper than holding them, so the second pass steps through them again.

@@ -251,7 +251,7 @@ std::optional<Uniformity> measure_uniformity(const WeightSet& set, SetKind kind)
   cloud.points.reserve(distinct.size() * static_cast<std::size_t>(m));
   for (long long index : distinct)
     cloud.points.insert(cloud.points.end(), set.row(index), set.row(index) + m);
-  Tree tree(static_cast<std::size_t>(m), cloud, nanoflann::KDTreeSingleIndexAdaptorParams(16));
+  Tree tree(m, cloud, nanoflann::KDTreeSingleIndexAdaptorParams(16));
 
   Uniformity result;
   result.distinct = static_cast<long long>(distinct.size());

@@ -74,6 +74,40 @@ for program in PROGRAMS:
     check(lines[0] == f"{program}: --seed is refused: this program draws no random numbers"
           and lines[1].startswith("Syntax"), f"{program} --seed: stderr {err!r}")
 
+## Search: the least-CD2 vector of the candidates, traced as a run whose draws gave it.
+def after_draws(out):
+    """The trace from the line after the last "hi = " line on (the draws come before it)."""
+    lines = out.split(b"\n")
+    last = max(i for i, line in enumerate(lines) if line.lstrip().startswith(b"hi = "))
+    return b"\n".join(lines[last + 1:])
+
+
+for program, args, best in (("tglp_weights", ["3", "101"], "(1, 83), CD2 = 4.98445e-05"),
+                            ("glp_points", ["2", "101"], "(1, 83), CD2 = 4.98445e-05")):
+    searched = run(program, ["--seed", "5", "--search", "100"] + args)
+    again = run(program, ["--seed", "5", "--search=100"] + args)
+    check(searched[0] == 0 and searched[1:] == again[1:], f"{program} --search with --seed is not reproducible")
+    check(searched[2] == f"{program}: best of 40 generating vectors by CD2: {best}\n".encode(),
+          f"{program} --search: stderr {searched[2]!r}")
+    # A plain run whose own draws gave the same vector writes the same trace after them and
+    # the same file.
+    for seed in range(1, 3000):
+        plain = run(program, ["--seed", str(seed)] + args)
+        if b"hi = 83\n" in plain[1]:
+            check(after_draws(plain[1]) == after_draws(searched[1]) and plain[3] == searched[3],
+                  f"{program} --search: trace or file differs from seed {seed}, which drew the same vector")
+            break
+    else:
+        check(False, f"{program}: no seed drew (1, 83)")
+    status, out, err, files = run(program, ["--search", "0"] + args)
+    check(status == 1 and files == {} and b"--search takes a whole number from 1 to 100000" in err,
+          f"{program} --search 0: {err!r}")
+for program in PROGRAMS:
+    if program not in RANDOMISED:
+        status, out, err, files = run(program, ["--search", "4"] + PROGRAMS[program][0])
+        check(status == PROGRAMS[program][1] and files == {} and b"--search is refused" in err,
+              f"{program} --search: status {status}, {err!r}")
+
 ## Quiet runs: no trace, the same file; failures then speak on standard error only.
 for program, (args, failure, name) in PROGRAMS.items():
     seed = ["--seed", "3"] if program in RANDOMISED else []

@@ -197,3 +197,64 @@ TEST(LatticeIndices, StepByStepEqualsTheProductModuloN) {
 
 }  // namespace
 }  // namespace weights
+
+namespace weights {
+namespace {
+
+TEST(GeneratingVectorSearch, CountsTheDistinctVectors) {
+  EXPECT_EQ(distinct_vector_count(1, 101), 1);
+  EXPECT_EQ(distinct_vector_count(2, 101), 40);  // the primitive roots of 101
+  EXPECT_EQ(distinct_vector_count(3, 101), 40 * 39);
+  EXPECT_EQ(distinct_vector_count(6, 5), 2 * 1 * 2 * 2 * 2);  // 2 and 3, then repeats
+  EXPECT_EQ(distinct_vector_count(1000, 20011), 1LL << 62);
+}
+
+std::vector<int> tglp_draw(int s, int n, Writer& trace) {
+  rand_interval(2, n - 1, &trace);
+  return generating_vector(s, n, trace, &trace);
+}
+
+TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
+  for (unsigned seed : {1u, 2u, 3u}) {
+    // The same draws by hand: distinct vectors in order, and the first of least CD2.
+    std::srand(seed);
+    std::set<std::vector<int>> seen;
+    std::vector<int> expected;
+    double least = 0;
+    std::string ignored;
+    Writer sink(&ignored);
+    while (seen.size() < 12) {
+      const std::vector<int> h = tglp_draw(4, 211, sink);
+      if (!seen.insert(h).second) continue;
+      const double d = lattice_discrepancy(h, 211);
+      if (expected.empty() || d < least) {
+        expected = h;
+        least = d;
+      }
+    }
+    std::srand(seed);
+    set_candidate_count(12);
+    std::string text;
+    Writer trace(&text);
+    const std::vector<int> chosen = choose_generating_vector("test", 4, 211, tglp_draw, trace);
+    set_candidate_count(1);
+    EXPECT_EQ(chosen, expected) << seed;
+    trace.flush();
+    // The trace holds the chosen vector's own draws, ending with its last component.
+    EXPECT_EQ(text.substr(text.rfind("hi = ")), "hi = " + std::to_string(chosen.back()) + "\n");
+  }
+}
+
+TEST(GeneratingVectorSearch, StopsWhenEveryDistinctVectorIsEvaluated) {
+  std::srand(9);
+  set_candidate_count(1000);
+  std::string text;
+  Writer trace(&text);
+  const std::vector<int> chosen = choose_generating_vector("test", 2, 101, tglp_draw, trace);
+  set_candidate_count(1);
+  EXPECT_EQ(chosen, (std::vector<int>{1, 83}));  // the best primitive root of 101
+  EXPECT_NEAR(lattice_discrepancy(chosen, 101), 4.98445e-05, 5e-10);
+}
+
+}  // namespace
+}  // namespace weights
