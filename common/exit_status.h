@@ -10,4 +10,9 @@ inline constexpr int kExitFailure = 1;
 /// sees as 255.
 inline constexpr int kExitMinusOne = 255;
 
+/// A check of an inspected file failed.
+inline constexpr int kExitCheckFailed = 1;
+/// An inspected file could not be read or parsed, or a report or picture not be written.
+inline constexpr int kExitUnreadable = 2;
+
 }  // namespace weights

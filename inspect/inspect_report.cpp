@@ -1,10 +1,16 @@
 #include "inspect_report.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <optional>
 
+#include "checks.h"
+#include "exit_status.h"
 #include "failure.h"
-#include "weight_set.h"
+#include "figures.h"
+#include "reading.h"
+#include "svg.h"
 
 namespace weights {
 namespace {
@@ -17,9 +23,11 @@ struct Summary {
   const char* status = "PASS";
 };
 
-std::string figure(double x) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.6f", x);
+// Six significant digits, or "-" for a figure that was not computed.
+std::string shown(const Figure& figure) {
+  if (!figure.value) return "-";
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.6g", *figure.value);
   return buffer;
 }
 
@@ -35,70 +43,94 @@ bool ends_with(const std::string& text, const std::string& tail) {
          text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+void print_figure(Writer& out, const char* label, const Figure& figure) {
+  char line[64];
+  std::snprintf(line, sizeof line, "  %-32s ", label);
+  out.text(line);
+  out.text(shown(figure));
+  if (!figure.note.empty()) out.text(" (" + figure.note + ")");
+  out.put('\n');
+}
+
+void print_figures(Writer& out, const Uniformity& u, SetKind kind) {
+  print_figure(out, "closest pair distance", u.closest_pair);
+  print_figure(out, "mean nearest-neighbour distance", u.mean_nearest);
+  print_figure(out, "coefficient of variation", u.nearest_cv);
+  out.text("  (over " + std::to_string(u.distinct) + " distinct rows)\n");
+  print_figure(out, "coverage radius", u.coverage_radius);
+  print_figure(out, "energy log mean d^-2m", u.energy);
+  if (kind == SetKind::kCube) print_figure(out, "centred L2 discrepancy (CD2)", u.discrepancy);
+}
+
 void print_table(const std::vector<Summary>& summaries, Writer& out) {
   char line[512];
-  std::snprintf(line, sizeof line, "\n%-40s %9s %4s %10s %10s %8s %10s  %s\n", "file", "rows", "m",
-                "closest", "mean-nn", "cv", "coverage", "checks");
+  std::snprintf(line, sizeof line, "\n%-40s %9s %4s %11s %11s %9s %11s %9s %11s  %s\n", "file",
+                "rows", "m", "closest", "mean-nn", "cv", "coverage", "energy", "cd2", "checks");
   out.text(line);
   for (const Summary& s : summaries) {
-    if (s.figures) {
-      std::snprintf(line, sizeof line, "%-40s %9lld %4d %10.6f %10.6f %8.4f %10.6f  %s\n",
-                    s.path.c_str(), s.rows, s.columns, s.figures->closest_pair,
-                    s.figures->mean_nearest, s.figures->nearest_cv, s.figures->coverage_radius,
-                    s.status);
-    } else {
-      std::snprintf(line, sizeof line, "%-40s %9lld %4d %10s %10s %8s %10s  %s\n", s.path.c_str(),
-                    s.rows, s.columns, "-", "-", "-", "-", s.status);
-    }
+    const Uniformity none;
+    const Uniformity& u = s.figures ? *s.figures : none;
+    std::snprintf(line, sizeof line, "%-40s %9lld %4d %11s %11s %9s %11s %9s %11s  %s\n",
+                  s.path.c_str(), s.rows, s.columns, shown(u.closest_pair).c_str(),
+                  shown(u.mean_nearest).c_str(), shown(u.nearest_cv).c_str(),
+                  shown(u.coverage_radius).c_str(), shown(u.energy).c_str(),
+                  shown(u.discrepancy).c_str(), s.status);
     out.text(line);
   }
+}
+
+// One file's section of the report; returns its status.
+int inspect_file(const std::string& path, std::size_t index, const InspectOptions& options,
+                 Writer& out, Summary& summary) {
+  const WeightSet set = read_weight_set(path);
+  const SetKind kind =
+      options.all_cube || ends_with(path, ".glp") ? SetKind::kCube : SetKind::kWeights;
+  summary.rows = set.rows();
+  summary.columns = set.columns;
+  out.text(path + ": " + std::to_string(set.rows()) + " rows, " + std::to_string(set.columns) +
+           " columns, " + (kind == SetKind::kCube ? "unit-cube points" : "weight vectors") + "\n");
+  for (const Check& check : validate(set, kind, options.tolerance)) {
+    out.text(check.pass ? "  PASS  " : "  FAIL  ");
+    out.text(check.text + "\n");
+    if (!check.pass) summary.status = "FAIL";
+  }
+  if (!set.ragged) summary.figures = measure_uniformity(set, kind, distinct_rows(set));
+  if (summary.figures) print_figures(out, *summary.figures, kind);
+  if (!options.svg.empty() && !set.ragged && set.rows() > 0) {
+    const std::string picture = svg_name(options.svg, index);
+    try {
+      write_svg(set, kind, picture);
+    } catch (const Failure& failure) {
+      const std::string text = std::string(failure.message()) +
+                               (failure.detail().empty() ? "" : failure.detail() + "\n");
+      if (::write(STDERR_FILENO, text.data(), text.size()) < 0) {
+        // nothing more to do: the status says it
+      }
+      return kExitUnreadable;
+    }
+    out.text("  picture " + picture + "\n");
+  }
+  return summary.status[0] == 'F' ? kExitCheckFailed : kExitSuccess;
 }
 
 }  // namespace
 
 int inspect_files(const std::vector<std::string>& files, const InspectOptions& options,
                   Writer& out) {
-  int status = 0;
+  int status = kExitSuccess;
   std::vector<Summary> summaries;
   for (std::size_t index = 0; index < files.size(); ++index) {
-    const std::string& path = files[index];
     Summary summary;
-    summary.path = path;
+    summary.path = files[index];
+    int file_status = kExitSuccess;
     try {
-      const WeightSet set = load_weight_set(path);
-      const SetKind kind =
-          options.all_cube || ends_with(path, ".glp") ? SetKind::kCube : SetKind::kWeights;
-      summary.rows = set.rows();
-      summary.columns = set.columns;
-      out.text(path + ": " + std::to_string(set.rows()) + " rows, " + std::to_string(set.columns) +
-               " columns, " + (kind == SetKind::kCube ? "unit-cube points" : "weight vectors") +
-               "\n");
-      for (const Check& check : validate(set, kind, options.tolerance)) {
-        out.text(check.pass ? "  PASS  " : "  FAIL  ");
-        out.text(check.text + "\n");
-        if (!check.pass) summary.status = "FAIL";
-      }
-      summary.figures = measure_uniformity(set, kind);
-      if (summary.figures) {
-        const Uniformity& u = *summary.figures;
-        out.text("  closest pair distance          " + figure(u.closest_pair) + "\n");
-        out.text("  mean nearest-neighbour distance " + figure(u.mean_nearest) +
-                 " (coefficient of variation " + figure(u.nearest_cv) + ", over " +
-                 std::to_string(u.distinct) + " distinct rows)\n");
-        out.text("  coverage radius                " + figure(u.coverage_radius) + " (from a " +
-                 u.reference + ")\n");
-      }
-      if (!options.svg.empty() && !set.ragged && set.rows() > 0) {
-        const std::string picture = svg_name(options.svg, index);
-        write_svg(set, kind, picture);
-        out.text("  picture " + picture + "\n");
-      }
-      if (summary.status[0] == 'F' && status == 0) status = 1;
+      file_status = inspect_file(files[index], index, options, out, summary);
     } catch (const Failure& failure) {
       out.text(std::string("  ERROR ") + failure.message());
       summary.status = "ERROR";
-      status = 2;
+      file_status = kExitUnreadable;
     }
+    status = std::max(status, file_status);
     summaries.push_back(summary);
   }
   if (files.size() > 1) print_table(summaries, out);

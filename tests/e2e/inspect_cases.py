@@ -61,9 +61,9 @@ check(status == 2, f"missing file: {status}")
 ## Failing checks.
 status, out = inspect("negative.txt", "1.1 -0.1\n0.5 0.5\n")
 check(status == 1 and "FAIL  every component is >= 0 (smallest -0.1)" in out, f"negative: {out}")
-status, out = inspect("sum.txt", "0.5 0.5\n0.501 0.5\n")
+status, out = inspect("sum.txt", "0.500000 0.500000\n0.501000 0.500000\n")
 check(status == 1 and "FAIL  every row sums to 1" in out and "line 2, deviation 0.001" in out, f"sum 1.001: {out}")
-status, out = inspect("sum.txt", "0.5 0.5\n0.501 0.5\n", "--tolerance", "0.01")
+status, out = inspect("sum.txt", "0.500000 0.500000\n0.501000 0.500000\n", "--tolerance", "0.01")
 check(status == 0, f"--tolerance: {status} {out}")
 status, out = inspect("dup.txt", "0.5 0.5\n1 0\n0.5 0.5\n0.5 0.5\n")
 check(status == 1 and "FAIL  2 rows repeat an earlier row" in out, f"duplicates: {out}")
@@ -90,5 +90,110 @@ for name, text in [("two.txt", UDH), ("three.txt", "1 0 0\n0 1 0\n0 0 1\n0.3 0.3
         check(len(marks) == rows, f"{name}: {len(marks)} marks for {rows} rows")
     except (ElementTree.ParseError, FileNotFoundError) as error:
         check(False, f"{name}: {error}")
+
+## Any input, bounded work: shapes whose exact figures would take minutes are answered quickly,
+## with the figures that would be too costly skipped and the reason given.
+def run_inspect(*arguments, **kwargs):
+    kwargs.setdefault("timeout", 60)
+    return subprocess.run([os.path.join(BIN, "weights_inspect"), *arguments], capture_output=True,
+                          text=True, **kwargs)
+
+
+glp = subprocess.run([os.path.join(BIN, "glp_points"), "--seed", "1", "40", "11"], cwd=work,
+                     capture_output=True, timeout=60) if os.path.isdir(os.path.join(work, "output")) or \
+    os.mkdir(os.path.join(work, "output")) is None else None
+result = run_inspect(os.path.join(work, "output", "weight_40D_11.glp"))
+check(result.returncode == 0 and "coverage radius                  - (skipped" in result.stdout,
+      f"40-column cube file: {result.returncode} {result.stdout[-400:]}")
+wide = os.path.join(work, "wide.txt")
+with open(wide, "w") as f:
+    for first in ("0.000001", "0.000002"):
+        f.write(first + " " + " ".join(["0.000001"] * 999999) + "\n")
+result = run_inspect("--cube", wide)
+check(result.returncode == 0 and "closest pair distance            1e-06" in result.stdout
+      and "(CD2)     - (skipped" in result.stdout, f"2 rows of 10^6 columns: {result.stdout[-300:]}")
+
+## Streams and paths that are no files: a message and status 2, the other files still reported.
+result = run_inspect(os.path.join(work, "m2.udh"), work, os.path.join(work, "e.gwud"))
+check(result.returncode == 2 and "it is a directory" in result.stdout and result.stdout.count("PASS  the file holds") == 2,
+      f"a directory between two files: {result.returncode} {result.stdout[-300:]}")
+for device in ("/dev/zero", "/dev/urandom"):
+    result = run_inspect(device)
+    check(result.returncode == 2 and re.search(device + r":\d+:\d+: not a number", result.stdout),
+          f"{device}: {result.stdout!r}")
+result = run_inspect("-", input="0.5 0.5\n0.25 0.75\n")
+check(result.returncode == 0 and "-: 2 rows, 2 columns" in result.stdout, f"standard input: {result.stdout!r}")
+fifo = os.path.join(work, "fifo")
+os.mkfifo(fifo)
+writer = subprocess.Popen(["sh", "-c", f"printf '0.5 0.5\\n1 0\\n' > {fifo}"])
+result = run_inspect(fifo)
+writer.wait(timeout=10)
+check(result.returncode == 0 and "2 rows, 2 columns" in result.stdout, f"FIFO with numbers: {result.stdout!r}")
+
+## Every printf form, a byte-order mark and CRLF lines; values beyond a double's range are numbers
+## that the checks report.
+status, out = inspect("hex.txt", "\ufeff0x1p-1 0x1p-1\r\n0x1p-2 0x1.8p-1\r\n")
+check(status == 0 and "2 rows, 2 columns" in out, f"hex floats, BOM, CRLF: {status} {out}")
+status, out = inspect("range.txt", "1e-400 1\n1e99999 0\n")
+check(status == 1 and "not a number" not in out and "FAIL  a value is NaN or infinite" in out, f"out of range: {out}")
+status, out = inspect("header_only.gwud", "# 0 3\n")
+check(status == 0 and "PASS  header \"# 0 3\" matches" in out, f"header-only file: {status} {out}")
+
+## Checks held to the file's own precision; figures in six significant digits, however large.
+with open(os.path.join(work, "zeros.txt"), "w") as f:
+    f.write("0 " * 1000000 + "\n1 " + "0 " * 999999 + "\n")
+result = run_inspect(os.path.join(work, "zeros.txt"))
+check(result.returncode == 1 and "FAIL  every row sums to 1 within 0.001" in result.stdout, f"a row of zeros: {result.stdout[-400:]}")
+status, out = inspect("seventeen.txt", "0.50000000000000000 0.50000000000000000\n0.25000000000000001 0.75000000000000000\n")
+check(status == 0 and "within 1.8e-15" in out, f"17 digits: {out}")
+status, out = inspect("huge.txt", "1e30 2e30\n3e30 5e30\n", "--cube")
+check(re.search(r"closest pair distance\s+3\.60555e\+30", out) is not None, f"huge figures: {out}")
+with open("/dev/full", "w") as full:
+    result = subprocess.run([os.path.join(BIN, "weights_inspect"), os.path.join(work, "m2.udh")],
+                            stdout=full, stderr=subprocess.PIPE, text=True, timeout=60)
+check(result.returncode == 2 and "could not be written" in result.stderr, f"/dev/full: {result.returncode} {result.stderr!r}")
+result = run_inspect("--svg", os.path.join(work, "missing", "p.svg"), os.path.join(work, "m2.udh"))
+check(result.returncode == 2 and "Error to open the file" in result.stderr, f"unwritable picture: {result.stderr!r}")
+
+## Energy and CD2 against published values.
+def das_dennis(m, H):
+    if m == 1:
+        return [[H]]
+    return [[c] + rest for c in range(H + 1) for rest in das_dennis(m - 1, H - c)]
+
+
+for m, H, expected in ((3, 12, 10.0176), (5, 6, 11.6286)):
+    rows = "".join(" ".join(f"{c / H:.17g}" for c in point) + "\n" for point in das_dennis(m, H))
+    status, out = inspect(f"das_dennis_{m}.txt", rows)
+    match = re.search(r"energy log mean d\^-2m\s+([0-9.]+)", out)
+    check(match is not None and abs(float(match.group(1)) - expected) < 1e-4, f"energy m = {m}: {out[-300:]}")
+six = "".join(f"{(a - 0.5) / 6:.17g} {(b - 0.5) / 6:.17g}\n" for a, b in ((1, 3), (2, 6), (3, 2), (4, 5), (5, 1), (6, 4)))
+status, out = inspect("six.glp", six)
+check(re.search(r"\(CD2\)\s+0\.00814204 ", out) is not None, f"CD2 of the six points: {out[-300:]}")
+
+## Against scipy, where it is installed: CD2 of every program's file read as cube points.
+scipy_python = next((p for p in (sys.executable, "/usr/bin/python3")
+                     if subprocess.run([p, "-c", "import scipy.stats"], capture_output=True).returncode == 0), None)
+if scipy_python:
+    import shutil
+    shutil.copy(os.path.join(BIN, "primes.dat"), work)
+    for program, args in (("tglp_weights", ["--seed", "2", "3", "50"]), ("udh_weights", ["4", "60"]),
+                          ("udh_weights_prod", ["3", "70"]), ("gwud_weights", ["3", "80"]),
+                          ("gwud_weights_prod", ["5", "40"]), ("msld_weights", ["3", "3"]),
+                          ("glp_points", ["--seed", "2", "3", "101"])):
+        for old in os.listdir(os.path.join(work, "output")):
+            os.remove(os.path.join(work, "output", old))
+        subprocess.run([os.path.join(BIN, program), "-q", "--digits", "17"] + args, cwd=work, timeout=60)
+        produced = [os.path.join(work, "output", f) for f in os.listdir(os.path.join(work, "output"))]
+        path = produced[0] if produced else os.path.join(work, f"weight_0{args[-2]}D_{args[-1]}.udh")
+        ours = re.search(r"\(CD2\)\s+(\S+)", run_inspect("--cube", path).stdout)
+        theirs = subprocess.run([scipy_python, "-c", "import sys, numpy, scipy.stats.qmc as q; "
+                                 "W = numpy.loadtxt(sys.argv[1], comments='#', ndmin=2); "
+                                 "print(repr(q.discrepancy(W, method='CD')))", path],
+                                capture_output=True, text=True, timeout=120).stdout
+        check(ours is not None and theirs and abs(float(ours.group(1)) - float(theirs)) <= 1e-5 * float(theirs),
+              f"{program}: CD2 {ours and ours.group(1)} against scipy {theirs!r}")
+else:
+    print("scipy is not installed: the comparison with scipy.stats.qmc is left out")
 
 finish("")
