@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <thread>
 
 #include "discrepancy.h"
@@ -65,7 +66,7 @@ class Neighbours {
       const std::size_t found = tree_->knnSearch(q, self < n ? 2 : 1, indices, squared);
       return found > 1 && indices[0] == self ? squared[1] : squared[0];
     }
-    double best = INFINITY;
+    double best = std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < n; ++i) {
       if (i != self) best = std::min(best, squared_distance(q, cloud_.point(i), cloud_.m));
     }
@@ -97,7 +98,7 @@ void in_parallel(std::size_t n, Work work) {
 }
 
 struct NearestSums {
-  double closest = INFINITY;
+  double closest = std::numeric_limits<double>::infinity();
   double sum = 0;
   double sum_squares = 0;
 };
@@ -120,7 +121,7 @@ void nearest_figures(const PointCloud& cloud, const Neighbours& neighbours, Unif
     }
     parts[part] = sums;
   });
-  double closest = INFINITY;
+  double closest = std::numeric_limits<double>::infinity();
   double sum = 0;
   double sum_squares = 0;
   for (const NearestSums& sums : parts) {
@@ -230,7 +231,7 @@ Figure energy(const PointCloud& cloud) {
   const std::size_t m = cloud.m;
   const double pairs = 0.5 * static_cast<double>(n) * static_cast<double>(n - 1);
   if (pairs * static_cast<double>(m) > kPairBudget) return skipped(pairs * static_cast<double>(m));
-  double top = -INFINITY;
+  double top = -std::numeric_limits<double>::infinity();
   double sum = 0;
   const double exponent = static_cast<double>(m);
   for (std::size_t i = 0; i < n; ++i) {
