@@ -58,11 +58,6 @@ int Writer::append_from(int fd) {
   }
 }
 
-void Writer::write_through(const char* data, std::size_t size) {
-  drain();
-  emit(data, size);
-}
-
 void Writer::emit(const char* data, std::size_t size) {
   if (capture_ != nullptr) {
     capture_->append(data, size);

@@ -26,7 +26,8 @@ class Writer {
   ~Writer();
 
   void text(std::string_view s) {
-    if (s.size() > kSlack) return write_through(s.data(), s.size());
+    // Long texts go through the buffer a slack at a time, so output stays in whole chunks.
+    for (; s.size() > kSlack; s.remove_prefix(kSlack)) text(s.substr(0, kSlack));
     char* out = room(s.size());
     for (char c : s) *out++ = c;
     pos_ = out;
@@ -48,13 +49,12 @@ class Writer {
   }
   /// Digits after the decimal point of fixed and scientific, kMinDigits .. kMaxDigits.
   void set_digits(int digits) { digits_ = digits; }
+  int digits() const { return digits_; }
   /// "%d".
   void integer(long long v) { pos_ = format_integer(room(kMaxNumberChars), v); }
 
   /// Writes the buffer out; false once any write has failed.
   bool flush();
-  /// Writes a block as is, after whatever is buffered.
-  void write_through(const char* data, std::size_t size);
   /// Appends everything that can still be read from `fd`, read straight into the buffer;
   /// returns 0, or the errno of a failed read.
   int append_from(int fd);

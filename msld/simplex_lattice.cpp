@@ -91,6 +91,20 @@ void LayerRowWriter::print(const double* values, int n) {
   ++count;
 }
 
+std::string LayerRowWriter::text_of(const double* values, int n) const {
+  std::string text;
+  Writer capture(&text);
+  capture.set_digits(stream.digits());
+  LayerRowWriter{capture, K}.print(values, n);
+  capture.flush();
+  return text;
+}
+
+void LayerRowWriter::repeat(std::string_view row) {
+  stream.text(row);
+  ++count;
+}
+
 long long design_row_count(int M, int K) {
   if (M == 2) return K + 1LL > kMaxDesignRows ? -1 : K + 1LL;
   if (K <= 0) return M + 1LL > kMaxDesignRows ? -1 : M + 1LL;
@@ -125,6 +139,15 @@ void pointLayer(LayerRowWriter& rows, Writer& trace, int M, int r, int i, int K,
   trace.text("\n\nD2: \n");
   trace_values(trace, D2.data(), M, " \t");
   trace.put('\n');
+  // The end points and their trace are the same for every point of the edge: formatted once.
+  const std::string D1_row = rows.text_of(D1.data(), M);
+  const std::string D2_row = rows.text_of(D2.data(), M);
+  std::string D1_trace;
+  {
+    Writer capture(&D1_trace);
+    capture.set_digits(trace.digits());
+    trace_values(capture, D1.data(), M, "\t");
+  }
   for (int s = 1; s <= r; ++s) {
     const double t = static_cast<double>(s) / static_cast<double>(r + 1);
     trace.text("tmp1 = ");
@@ -132,14 +155,11 @@ void pointLayer(LayerRowWriter& rows, Writer& trace, int M, int r, int i, int K,
     trace.text("\ntmp2 = ");
     trace.fixed(t);
     trace.put('\n');
-    for (std::size_t j = 0; j < width; ++j) {
-      trace.fixed(D1[j]);
-      trace.put('\t');
-      out[j] = D1[j] + (D2[j] - D1[j]) * t;
-    }
+    trace.text(D1_trace);
+    for (std::size_t j = 0; j < width; ++j) out[j] = D1[j] + (D2[j] - D1[j]) * t;
     trace.put('\n');
-    rows.print(D1.data(), M);
-    rows.print(D2.data(), M);
+    rows.repeat(D1_row);
+    rows.repeat(D2_row);
     rows.print(out, M);
   }
 }

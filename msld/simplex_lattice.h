@@ -1,6 +1,9 @@
 // The multi-layer simplex-lattice design behind msld_weights.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "writer.h"
 
 namespace weights {
@@ -11,6 +14,10 @@ struct LayerRowWriter {
   int K;
   int count = 0;
   void print(const double* values, int n);
+  /// The text print would write for these values, to be written many times with repeat.
+  std::string text_of(const double* values, int n) const;
+  /// Writes a row's text from text_of, and counts it.
+  void repeat(std::string_view row);
 };
 
 /// Rows of the design for M objectives and K layers, or -1 past kMaxDesignRows.
