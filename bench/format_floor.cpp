@@ -1,6 +1,8 @@
 // The floor of the benchmark: writes rows x columns values to a file with the suite's fastest
-// exact formatting, computing nothing. bench_floor ROWS COLUMNS FORMAT(f|e|lf) FILE
+// exact formatting, computing nothing; with "sync" it also syncs the file to disk before it
+// closes it, as a published weight file is. bench_floor ROWS COLUMNS FORMAT(f|e|lf) FILE [sync]
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +12,8 @@
 #include "writer.h"
 
 int main(int argc, char** argv) {
-  if (argc != 5) return 2;
+  if (argc != 5 && argc != 6) return 2;
+  const bool sync = argc == 6 && std::strcmp(argv[5], "sync") == 0;
   const long rows = std::atol(argv[1]);
   const int columns = std::atoi(argv[2]);
   const weights::RowFormat format = std::strcmp(argv[3], "e") == 0 ? weights::RowFormat::kScientific
@@ -29,5 +32,7 @@ int main(int argc, char** argv) {
     }
     weights::print(out, row.data(), columns, format);
   }
-  return out.flush() ? 0 : 1;
+  if (!out.flush()) return 1;
+  if (sync && ::fdatasync(fd) != 0) return 1;
+  return ::close(fd) == 0 ? 0 : 1;
 }

@@ -17,6 +17,7 @@
 #include "arguments.h"
 #include "discrepancy.h"
 #include "failure.h"
+#include "process.h"
 
 namespace weights {
 namespace {
@@ -126,9 +127,10 @@ namespace {
 
 int candidate_count = 1;
 
-// About how long the CD2 of one candidate takes: a nanosecond per pair and coordinate.
+// About how long a search takes: per candidate a nanosecond per pair and coordinate of its
+// CD2, and a tenth of a millisecond to draw it and lay out its points.
 double search_seconds(long long candidates, int s, int n) {
-  return static_cast<double>(candidates) * 0.5 * n * static_cast<double>(n) * s * 1e-9;
+  return static_cast<double>(candidates) * (0.5 * n * static_cast<double>(n) * s * 1e-9 + 1e-4);
 }
 
 std::string vector_text(const std::vector<int>& h) {
@@ -168,8 +170,8 @@ double lattice_discrepancy(const std::vector<int>& h, int n) {
   return centred_l2_discrepancy(points);
 }
 
-std::vector<int> choose_generating_vector(const char* program, int s, int n, CandidateDraw draw,
-                                          Writer& trace) {
+std::vector<int> choose_generating_vector(int s, int n, CandidateDraw draw, Writer& trace) {
+  const char* program = program_name();
   if (candidate_count == 1) return draw(s, n, trace);
   const long long wanted = std::min<long long>(candidate_count, distinct_vector_count(s, n));
   const double seconds = search_seconds(wanted, s, n);
@@ -350,7 +352,7 @@ std::vector<int> generating_vector(int s, int n, Writer& trace, Writer* draw_tra
 
 void glp(Writer& /*stream*/, Writer& trace, int s, int n, double* cube) {
   const std::vector<int> h = choose_generating_vector(
-      "tglp_weights", s, n,
+      s, n,
       [](int components, int modulus, Writer& draws) {
         // One draw is made and discarded first, as the construction has always done.
         rand_interval(2, modulus - 1, &draws);

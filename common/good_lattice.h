@@ -79,10 +79,9 @@ using CandidateDraw = std::vector<int> (*)(int s, int n, Writer& trace);
 /// gives, traced as drawn. Otherwise up to that many distinct candidates (all there are, when
 /// fewer) are drawn one after another, the CD2 of each one's n-point lattice is computed, and
 /// the least wins (the first drawn on ties): its own draw lines are traced, and one line on
-/// standard error, headed by `program`, names it and its CD2. A search that will take more
-/// than about two seconds says so on standard error first.
-std::vector<int> choose_generating_vector(const char* program, int s, int n, CandidateDraw draw,
-                                          Writer& trace);
+/// standard error, headed by the program's name, names it and its CD2. A search that will take
+/// more than about two seconds says so on standard error first.
+std::vector<int> choose_generating_vector(int s, int n, CandidateDraw draw, Writer& trace);
 
 /// The CD2 of the n-point lattice of generating vector h (its cube points, by columns).
 double lattice_discrepancy(const std::vector<int>& h, int n);

@@ -50,7 +50,12 @@ sigset_t terminating_signals() {
   return set;
 }
 
+const char* running_program = "";
+
 }  // namespace
+
+void set_program_name(const char* name) { running_program = name; }
+const char* program_name() { return running_program; }
 
 void prepare_process() {
   for (int fd = 0; fd <= 2; ++fd) {

@@ -16,6 +16,10 @@ namespace weights {
 /// registered below before the process ends as the signal would.
 void prepare_process();
 
+/// The running program's name, for the lines it writes on standard error ("" until set).
+void set_program_name(const char* name);
+const char* program_name();
+
 /// Keeps SIGINT, SIGTERM and SIGHUP waiting for the lifetime of the object, so that a file can
 /// be created and registered (or renamed and forgotten) as one step.
 class SignalsDeferred {

@@ -95,6 +95,7 @@ int run_body(const ProgramInfo& info, char** argv, ProgramBody body, Writer& tra
 
 int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body) {
   prepare_process();
+  set_program_name(info.name);
   if (info.seeds_random) std::srand(static_cast<unsigned>(static_cast<int>(std::time(nullptr))));
   const char* invocation = argc > 0 ? argv[0] : info.name;
   const std::string syntax = format_message(info.syntax, invocation);

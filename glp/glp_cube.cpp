@@ -36,7 +36,7 @@ void warn_composite_modulus(int N) {
 
 void glp(Writer& stream, Writer& trace, int s, int N) {
   const std::vector<int> h = choose_generating_vector(
-      "glp_points", s, N,
+      s, N,
       [](int components, int modulus, Writer& draws) {
         return generating_vector(components, modulus, draws, nullptr);
       },

@@ -9,85 +9,118 @@
 namespace weights {
 namespace {
 
-std::string number(double x, const char* format) {
+std::string number(double x, const char* format = "%.2f") {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, format, x);
   return buffer;
 }
 
-}  // namespace
-
-void write_svg(const WeightSet& set, SetKind kind, const std::string& path) {
+// The drawing area of a picture and its marks.
+struct Canvas {
+  static constexpr double kSize = 520;
+  static constexpr double kLeft = 60, kRight = kSize - 40, kTop = 60, kBottom = kSize - 60;
   std::ostringstream svg;
+  double radius;
+
+  void circle(double x, double y) {
+    svg << "<circle class=\"mark\" cx=\"" << number(x) << "\" cy=\"" << number(y) << "\" r=\""
+        << radius << "\"/>\n";
+  }
+  void label(double x, double y, const std::string& text) {
+    svg << "<text x=\"" << number(x) << "\" y=\"" << number(y) << "\">" << text << "</text>\n";
+  }
+};
+
+void draw_square(const WeightSet& set, Canvas& c) {
+  c.svg << "<rect x=\"" << c.kLeft << "\" y=\"" << c.kTop << "\" width=\"" << c.kRight - c.kLeft
+        << "\" height=\"" << c.kBottom - c.kTop << "\" fill=\"none\" stroke=\"black\"/>\n";
+  for (long long i = 0; i < set.rows(); ++i) {
+    c.circle(c.kLeft + set.row(i)[0] * (c.kRight - c.kLeft),
+             c.kBottom - set.row(i)[1] * (c.kBottom - c.kTop));
+  }
+}
+
+void draw_ternary(const WeightSet& set, Canvas& c) {
+  const double ax = c.kLeft, ay = c.kBottom, bx = c.kRight, by = c.kBottom;
+  const double cx = (c.kLeft + c.kRight) / 2;
+  const double cy = c.kBottom - (c.kRight - c.kLeft) * std::sqrt(3.0) / 2;
+  c.svg << "<polygon points=\"" << ax << "," << ay << " " << bx << "," << by << " " << cx << ","
+        << number(cy) << "\" fill=\"none\" stroke=\"black\"/>\n";
+  c.label(ax - 30, ay + 20, "w1 = 1");
+  c.label(bx - 30, by + 20, "w2 = 1");
+  c.label(cx - 25, cy - 10, "w3 = 1");
+  for (long long i = 0; i < set.rows(); ++i) {
+    const double* w = set.row(i);
+    c.circle(w[0] * ax + w[1] * bx + w[2] * cx, w[0] * ay + w[1] * by + w[2] * cy);
+  }
+}
+
+void draw_segment(const WeightSet& set, SetKind kind, Canvas& c) {
+  const double y = (c.kTop + c.kBottom) / 2;
+  c.svg << "<line x1=\"" << c.kLeft << "\" y1=\"" << y << "\" x2=\"" << c.kRight << "\" y2=\"" << y
+        << "\" stroke=\"black\"/>\n";
+  c.label(c.kLeft - 20, y + 25, kind == SetKind::kCube ? "0" : "w1 = 1");
+  c.label(c.kRight - 30, y + 25, kind == SetKind::kCube ? "1" : "w1 = 0");
+  for (long long i = 0; i < set.rows(); ++i) {
+    const double position = kind == SetKind::kCube ? set.row(i)[0] : 1 - set.row(i)[0];
+    c.circle(c.kLeft + position * (c.kRight - c.kLeft), y);
+  }
+}
+
+void draw_parallel(const WeightSet& set, Canvas& c) {
   const int m = set.columns;
-  const double size = 520;
-  svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << size << "\" height=\"" << size
-      << "\" viewBox=\"0 0 " << size << " " << size << "\">\n"
-      << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-      << "<style>.mark{fill:#1f5fa8;fill-opacity:0.7}.line{fill:none;stroke:#1f5fa8;stroke-opacity:"
-         "0.35}"
-         "text{font:14px sans-serif}</style>\n";
+  const double step = (c.kRight - c.kLeft) / (m - 1);
+  for (int j = 0; j < m; ++j) {
+    c.svg << "<line x1=\"" << c.kLeft + j * step << "\" y1=\"" << c.kTop << "\" x2=\""
+          << c.kLeft + j * step << "\" y2=\"" << c.kBottom << "\" stroke=\"black\"/>\n";
+    std::string axis(1, 'w');
+    axis += std::to_string(j + 1);
+    c.label(c.kLeft + j * step - 10, c.kBottom + 20, axis);
+  }
+  for (long long i = 0; i < set.rows(); ++i) {
+    c.svg << "<polyline class=\"mark line\" points=\"";
+    for (int j = 0; j < m; ++j) {
+      c.svg << number(c.kLeft + j * step) << ","
+            << number(c.kBottom - set.row(i)[j] * (c.kBottom - c.kTop)) << " ";
+    }
+    c.svg << "\"/>\n";
+  }
+}
+
+// The file's name as text: the characters that XML gives a meaning are replaced.
+std::string title_of(const WeightSet& set) {
   std::string title = set.path;
   for (char& c : title) {
     if (c == '<' || c == '>' || c == '&' || c == '"') c = '_';
   }
-  svg << "<text x=\"10\" y=\"20\">" << title << " (" << set.rows() << " rows)</text>\n";
-  const double left = 60, right = size - 40, top = 60, bottom = size - 60;
-  const double radius = set.rows() > 2000 ? 1.0 : 2.5;
-  auto circle = [&](double x, double y) {
-    svg << "<circle class=\"mark\" cx=\"" << number(x, "%.2f") << "\" cy=\"" << number(y, "%.2f")
-        << "\" r=\"" << radius << "\"/>\n";
-  };
+  return title + " (" + std::to_string(set.rows()) + " rows)";
+}
+
+}  // namespace
+
+void write_svg(const WeightSet& set, SetKind kind, const std::string& path) {
+  Canvas canvas{{}, set.rows() > 2000 ? 1.0 : 2.5};
+  const double size = Canvas::kSize;
+  canvas.svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << size << "\" height=\""
+             << size << "\" viewBox=\"0 0 " << size << " " << size << "\">\n"
+             << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
+             << "<style>.mark{fill:#1f5fa8;fill-opacity:0.7}.line{fill:none;stroke:#1f5fa8;"
+                "stroke-opacity:0.35}text{font:14px sans-serif}</style>\n";
+  canvas.label(10, 20, title_of(set));
+  const int m = set.columns;
   if (kind == SetKind::kCube && m == 2) {
-    svg << "<rect x=\"" << left << "\" y=\"" << top << "\" width=\"" << right - left
-        << "\" height=\"" << bottom - top << "\" fill=\"none\" stroke=\"black\"/>\n";
-    for (long long i = 0; i < set.rows(); ++i) {
-      circle(left + set.row(i)[0] * (right - left), bottom - set.row(i)[1] * (bottom - top));
-    }
+    draw_square(set, canvas);
   } else if (kind == SetKind::kWeights && m == 3) {
-    const double ax = left, ay = bottom, bx = right, by = bottom, cx = (left + right) / 2;
-    const double cy = bottom - (right - left) * std::sqrt(3.0) / 2;
-    svg << "<polygon points=\"" << ax << "," << ay << " " << bx << "," << by << " " << cx << ","
-        << number(cy, "%.2f") << "\" fill=\"none\" stroke=\"black\"/>\n"
-        << "<text x=\"" << ax - 30 << "\" y=\"" << ay + 20 << "\">w1 = 1</text>\n"
-        << "<text x=\"" << bx - 30 << "\" y=\"" << by + 20 << "\">w2 = 1</text>\n"
-        << "<text x=\"" << cx - 25 << "\" y=\"" << number(cy - 10, "%.2f") << "\">w3 = 1</text>\n";
-    for (long long i = 0; i < set.rows(); ++i) {
-      const double* w = set.row(i);
-      circle(w[0] * ax + w[1] * bx + w[2] * cx, w[0] * ay + w[1] * by + w[2] * cy);
-    }
+    draw_ternary(set, canvas);
   } else if (m == 1 || (kind == SetKind::kWeights && m == 2)) {
-    const double y = (top + bottom) / 2;
-    svg << "<line x1=\"" << left << "\" y1=\"" << y << "\" x2=\"" << right << "\" y2=\"" << y
-        << "\" stroke=\"black\"/>\n"
-        << "<text x=\"" << left - 20 << "\" y=\"" << y + 25 << "\">"
-        << (kind == SetKind::kCube ? "0" : "w1 = 1") << "</text>\n"
-        << "<text x=\"" << right - 30 << "\" y=\"" << y + 25 << "\">"
-        << (kind == SetKind::kCube ? "1" : "w1 = 0") << "</text>\n";
-    for (long long i = 0; i < set.rows(); ++i) {
-      const double position = kind == SetKind::kCube ? set.row(i)[0] : 1 - set.row(i)[0];
-      circle(left + position * (right - left), y);
-    }
+    draw_segment(set, kind, canvas);
   } else {
-    const double step = (right - left) / (m - 1);
-    for (int j = 0; j < m; ++j) {
-      svg << "<line x1=\"" << left + j * step << "\" y1=\"" << top << "\" x2=\"" << left + j * step
-          << "\" y2=\"" << bottom << "\" stroke=\"black\"/>\n<text x=\"" << left + j * step - 10
-          << "\" y=\"" << bottom + 20 << "\">w" << j + 1 << "</text>\n";
-    }
-    for (long long i = 0; i < set.rows(); ++i) {
-      svg << "<polyline class=\"mark line\" points=\"";
-      for (int j = 0; j < m; ++j) {
-        svg << number(left + j * step, "%.2f") << ","
-            << number(bottom - set.row(i)[j] * (bottom - top), "%.2f") << " ";
-      }
-      svg << "\"/>\n";
-    }
+    draw_parallel(set, canvas);
   }
-  svg << "</svg>\n";
+  canvas.svg << "</svg>\n";
   Publication picture(path, kStandardMessages);
-  picture.rows().text(svg.str());
+  picture.rows().text(canvas.svg.str());
   picture.open_final();
   picture.finish();
 }

@@ -236,7 +236,7 @@ TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
     set_candidate_count(12);
     std::string text;
     Writer trace(&text);
-    const std::vector<int> chosen = choose_generating_vector("test", 4, 211, tglp_draw, trace);
+    const std::vector<int> chosen = choose_generating_vector(4, 211, tglp_draw, trace);
     set_candidate_count(1);
     EXPECT_EQ(chosen, expected) << seed;
     trace.flush();
@@ -250,7 +250,7 @@ TEST(GeneratingVectorSearch, StopsWhenEveryDistinctVectorIsEvaluated) {
   set_candidate_count(1000);
   std::string text;
   Writer trace(&text);
-  const std::vector<int> chosen = choose_generating_vector("test", 2, 101, tglp_draw, trace);
+  const std::vector<int> chosen = choose_generating_vector(2, 101, tglp_draw, trace);
   set_candidate_count(1);
   EXPECT_EQ(chosen, (std::vector<int>{1, 83}));  // the best primitive root of 101
   EXPECT_NEAR(lattice_discrepancy(chosen, 101), 4.98445e-05, 5e-10);
