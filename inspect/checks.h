@@ -20,11 +20,12 @@ struct Check {
 /// printed place (at most 1e-3), plus the rounding of adding the columns in doubles.
 double default_tolerance(const WeightSet& set);
 
-/// The validation of a loaded set; `tolerance` < 0 chooses default_tolerance.
-std::vector<Check> validate(const WeightSet& set, SetKind kind, double tolerance);
+/// The validation of a loaded set; `tolerance` < 0 chooses default_tolerance; `distinct`
+/// from distinct_rows (unused for a ragged set).
+std::vector<Check> validate(const WeightSet& set, SetKind kind, double tolerance,
+                            const std::vector<long long>& distinct);
 
-/// The distinct rows in lexicographic order (indices into the set), needing a set that is not
-/// ragged.
+/// The distinct rows in lexicographic order (indices into the set); none for a ragged set.
 std::vector<long long> distinct_rows(const WeightSet& set);
 
 }  // namespace weights

@@ -89,12 +89,13 @@ int inspect_file(const std::string& path, std::size_t index, const InspectOption
   summary.columns = set.columns;
   out.text(path + ": " + std::to_string(set.rows()) + " rows, " + std::to_string(set.columns) +
            " columns, " + (kind == SetKind::kCube ? "unit-cube points" : "weight vectors") + "\n");
-  for (const Check& check : validate(set, kind, options.tolerance)) {
+  const std::vector<long long> distinct = distinct_rows(set);
+  for (const Check& check : validate(set, kind, options.tolerance, distinct)) {
     out.text(check.pass ? "  PASS  " : "  FAIL  ");
     out.text(check.text + "\n");
     if (!check.pass) summary.status = "FAIL";
   }
-  if (!set.ragged) summary.figures = measure_uniformity(set, kind, distinct_rows(set));
+  summary.figures = measure_uniformity(set, kind, distinct);
   if (summary.figures) print_figures(out, *summary.figures, kind);
   if (!options.svg.empty() && !set.ragged && set.rows() > 0) {
     const std::string picture = svg_name(options.svg, index);
