@@ -2,17 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numeric>
+
+#include "number_text.h"
 
 namespace weights {
 namespace {
 
-std::string number(double x, const char* format = "%.6g") {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, format, x);
-  return buffer;
-}
+std::string number(double x, const char* format = "%.6g") { return number_text(x, format); }
 
 Check rows_present(const WeightSet& set) {
   if (set.rows() > 0) return {true, "the file holds " + std::to_string(set.rows()) + " rows"};

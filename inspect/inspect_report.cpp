@@ -9,6 +9,7 @@
 #include "exit_status.h"
 #include "failure.h"
 #include "figures.h"
+#include "number_text.h"
 #include "reading.h"
 #include "svg.h"
 
@@ -25,10 +26,7 @@ struct Summary {
 
 // Six significant digits, or "-" for a figure that was not computed.
 std::string shown(const Figure& figure) {
-  if (!figure.value) return "-";
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.6g", *figure.value);
-  return buffer;
+  return figure.value ? number_text(*figure.value, "%.6g") : "-";
 }
 
 std::string svg_name(const std::string& base, std::size_t index) {

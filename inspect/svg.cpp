@@ -1,19 +1,15 @@
 #include "svg.h"
 
 #include <cmath>
-#include <cstdio>
 #include <sstream>
 
+#include "number_text.h"
 #include "publication.h"
 
 namespace weights {
 namespace {
 
-std::string number(double x, const char* format = "%.2f") {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, format, x);
-  return buffer;
-}
+std::string number(double x) { return number_text(x, "%.2f"); }
 
 // The drawing area of a picture and its marks.
 struct Canvas {
