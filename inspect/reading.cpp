@@ -1,6 +1,7 @@
 #include "reading.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,6 +102,20 @@ std::string shown(char c) {
   char text[16];
   std::snprintf(text, sizeof text, "byte 0x%02x", static_cast<unsigned char>(c));
   return text;
+}
+
+// How long a FIFO may stay without a writer before the reading gives up.
+constexpr int kFifoWaitSeconds = 5;
+
+// Whether a writer opens the FIFO (or has written to it) in time. A FIFO opened without waiting
+// reads as empty until a writer comes, so the reading waits for one, but not forever.
+bool writer_connects(int fd) {
+  pollfd wanted{fd, POLLIN, 0};
+  for (;;) {
+    const int ready = ::poll(&wanted, 1, kFifoWaitSeconds * 1000);
+    if (ready < 0 && errno == EINTR) continue;
+    return ready > 0;
+  }
 }
 
 }  // namespace
@@ -215,6 +230,11 @@ WeightSet read_weight_set(const std::string& path) {
   if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
     ::close(fd);
     throw Failure(path + ": cannot be read (it is a directory)\n");
+  }
+  if (!standard_input && S_ISFIFO(status.st_mode) && !writer_connects(fd)) {
+    ::close(fd);
+    throw Failure(path + ": cannot be read (no process wrote to the FIFO within " +
+                  std::to_string(kFifoWaitSeconds) + " s)\n");
   }
   if (!standard_input) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   RowReader reader(path);

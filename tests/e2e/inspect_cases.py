@@ -125,10 +125,19 @@ result = run_inspect("-", input="0.5 0.5\n0.25 0.75\n")
 check(result.returncode == 0 and "-: 2 rows, 2 columns" in result.stdout, f"standard input: {result.stdout!r}")
 fifo = os.path.join(work, "fifo")
 os.mkfifo(fifo)
-writer = subprocess.Popen(["sh", "-c", f"printf '0.5 0.5\\n1 0\\n' > {fifo}"])
-result = run_inspect(fifo)
-writer.wait(timeout=10)
-check(result.returncode == 0 and "2 rows, 2 columns" in result.stdout, f"FIFO with numbers: {result.stdout!r}")
+# The writer may come after the reader has opened the FIFO; it must not hold this script's output.
+writer = subprocess.Popen(["sh", "-c", f"sleep 0.3; printf '0.5 0.5\\n1 0\\n' > {fifo}"],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+try:
+    result = run_inspect(fifo)
+    check(result.returncode == 0 and "2 rows, 2 columns" in result.stdout, f"FIFO with numbers: {result.stdout!r}")
+finally:
+    writer.kill()
+    writer.wait()
+os.remove(fifo)
+os.mkfifo(fifo)
+result = run_inspect(fifo, timeout=30)  # no writer ever: a message after a bounded wait
+check(result.returncode == 2 and "no process wrote to the FIFO" in result.stdout, f"FIFO without a writer: {result.stdout!r}")
 
 ## Every printf form, a byte-order mark and CRLF lines; values beyond a double's range are numbers
 ## that the checks report.
