@@ -13,7 +13,7 @@ namespace {
 
 enum class Option { kSeed, kSearch, kQuiet, kDigits, kHelp, kVersion };
 
-struct OptionSpec {
+struct OptionEntry {
   Option option;
   const char* long_name;
   char short_name;         // 0: none
@@ -21,7 +21,7 @@ struct OptionSpec {
   const char* help;
 };
 
-constexpr OptionSpec kOptionTable[] = {
+constexpr OptionEntry kOptionTable[] = {
     {Option::kSeed, "seed", 0, "S",
      "seed the random generator with S (0 .. 4294967295) instead of the clock"},
     {Option::kSearch, "search", 0, "K",
@@ -41,16 +41,16 @@ bool is_option_word(const char* word) {
          (word[1] == '-' || std::isalpha(static_cast<unsigned char>(word[1])) != 0);
 }
 
-const OptionSpec* find_long(std::string_view name) {
-  for (const OptionSpec& spec : kOptionTable) {
-    if (name == spec.long_name) return &spec;
+const OptionEntry* find_long(std::string_view name) {
+  for (const OptionEntry& entry : kOptionTable) {
+    if (name == entry.long_name) return &entry;
   }
   return nullptr;
 }
 
-const OptionSpec* find_short(char name) {
-  for (const OptionSpec& spec : kOptionTable) {
-    if (spec.short_name != 0 && name == spec.short_name) return &spec;
+const OptionEntry* find_short(char name) {
+  for (const OptionEntry& entry : kOptionTable) {
+    if (entry.short_name != 0 && name == entry.short_name) return &entry;
   }
   return nullptr;
 }
@@ -67,9 +67,9 @@ std::optional<unsigned long long> whole_number(std::string_view text, unsigned l
   return value;
 }
 
-void apply(const OptionSpec& spec, std::string_view value, bool draws_random, Options& options) {
-  const std::string name = std::string("--") + spec.long_name;
-  switch (spec.option) {
+void apply(const OptionEntry& entry, std::string_view value, bool draws_random, Options& options) {
+  const std::string name = std::string("--") + entry.long_name;
+  switch (entry.option) {
     case Option::kSeed: {
       if (!draws_random) {
         throw OptionError(name + " is refused: this program draws no random numbers");
@@ -123,41 +123,42 @@ int parse_options(int argc, char** argv, bool draws_random, Options& options) {
   while (at < argc && is_option_word(argv[at])) {
     const std::string_view word = argv[at++];
     if (word == "--") break;
-    const OptionSpec* spec = nullptr;
+    const OptionEntry* entry = nullptr;
     std::optional<std::string_view> inline_value;
     if (word.substr(0, 2) == "--") {
       const std::size_t equals = word.find('=');
-      spec = find_long(word.substr(2, equals == std::string_view::npos ? word.npos : equals - 2));
+      entry = find_long(word.substr(2, equals == std::string_view::npos ? word.npos : equals - 2));
       if (equals != std::string_view::npos) inline_value = word.substr(equals + 1);
     } else if (word.size() == 2) {
-      spec = find_short(word[1]);
+      entry = find_short(word[1]);
     }
-    if (spec == nullptr) throw OptionError("unknown option " + std::string(word));
-    const std::string name = std::string("--") + spec->long_name;
-    if (spec->value_name == nullptr) {
+    if (entry == nullptr) throw OptionError("unknown option " + std::string(word));
+    const std::string name = std::string("--") + entry->long_name;
+    if (entry->value_name == nullptr) {
       if (inline_value) throw OptionError(name + " takes no value");
-      apply(*spec, {}, draws_random, options);
+      apply(*entry, {}, draws_random, options);
       continue;
     }
     if (!inline_value) {
       if (at >= argc) throw OptionError(name + " needs a value");
       inline_value = argv[at++];
     }
-    apply(*spec, *inline_value, draws_random, options);
+    apply(*entry, *inline_value, draws_random, options);
   }
   return at;
 }
 
 std::string options_help(bool draws_random) {
   std::string help = "Options (before the two integers; -- ends them):\n";
-  for (const OptionSpec& spec : kOptionTable) {
-    if ((spec.option == Option::kSeed || spec.option == Option::kSearch) && !draws_random) continue;
+  for (const OptionEntry& entry : kOptionTable) {
+    if ((entry.option == Option::kSeed || entry.option == Option::kSearch) && !draws_random)
+      continue;
     std::string form = "  ";
-    if (spec.short_name != 0) form += std::string("-") + spec.short_name + ", ";
-    form += std::string("--") + spec.long_name;
-    if (spec.value_name != nullptr) form += std::string(" ") + spec.value_name;
+    if (entry.short_name != 0) form += std::string("-") + entry.short_name + ", ";
+    form += std::string("--") + entry.long_name;
+    if (entry.value_name != nullptr) form += std::string(" ") + entry.value_name;
     form.resize(std::max<std::size_t>(form.size() + 1, 20), ' ');
-    help += form + spec.help + "\n";
+    help += form + entry.help + "\n";
   }
   return help;
 }
