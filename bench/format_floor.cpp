@@ -16,13 +16,13 @@ int main(int argc, char** argv) {
   const bool sync = argc == 6 && std::strcmp(argv[5], "sync") == 0;
   const long rows = std::atol(argv[1]);
   const int columns = std::atoi(argv[2]);
-  const weights::RowFormat format = std::strcmp(argv[3], "e") == 0 ? weights::RowFormat::kScientific
-                                    : std::strcmp(argv[3], "lf") == 0
-                                        ? weights::RowFormat::kFixedSeparated
-                                        : weights::RowFormat::kFixed;
+  const simplex_weights::RowFormat format =
+      std::strcmp(argv[3], "e") == 0    ? simplex_weights::RowFormat::kScientific
+      : std::strcmp(argv[3], "lf") == 0 ? simplex_weights::RowFormat::kFixedSeparated
+                                        : simplex_weights::RowFormat::kFixed;
   const int fd = ::open(argv[4], O_WRONLY | O_CREAT | O_TRUNC, 0666);
   if (fd < 0) return 1;
-  weights::Writer out(fd, weights::Writer::Kind::kFile);
+  simplex_weights::Writer out(fd, simplex_weights::Writer::Kind::kFile);
   std::vector<double> row(static_cast<std::size_t>(columns));
   for (long i = 0; i < rows; ++i) {
     // Values of the same kind as weights: six varying digits in (0, 1).
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
       row[static_cast<std::size_t>(j)] =
           static_cast<double>((i * 7919 + j * 104729) % 999983) / 999983.0;
     }
-    weights::print(out, row.data(), columns, format);
+    simplex_weights::print(out, row.data(), columns, format);
   }
   if (!out.flush()) return 1;
   if (sync && ::fdatasync(fd) != 0) return 1;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace weights {
+namespace simplex_weights {
 namespace {
 
 TEST(ParseAtoi, ConvertsAsAtoiDoes) {
@@ -50,4 +50,4 @@ TEST(RangeMessages, NameTheRange) {
 }
 
 }  // namespace
-}  // namespace weights
+}  // namespace simplex_weights

@@ -8,7 +8,7 @@
 
 #include "good_lattice.h"
 
-namespace weights {
+namespace simplex_weights {
 namespace {
 
 // The formula term by term, every ordered pair, in long double, as a reference.
@@ -71,4 +71,4 @@ TEST(CentredDiscrepancy, AgreesWithTheFormulaOnRandomLattices) {
 }
 
 }  // namespace
-}  // namespace weights
+}  // namespace simplex_weights

@@ -9,9 +9,10 @@
 
 #include "hammersley.h"
 #include "lattice_weights.h"
+#include "runs.h"
 #include "simplex_lattice.h"
 
-namespace weights {
+namespace simplex_weights {
 namespace {
 
 TEST(RadicalInverse, MatchesHandValues) {
@@ -84,8 +85,9 @@ TEST(LatticeWeights, BuildsAgreeOnAllButTheLastColumn) {
     std::string full, product, trace_text;
     {
       Writer a(&full), b(&product), trace(&trace_text);
-      EXPECT_EQ(LowSequences_lattices_weights(a, 50, m, kGwudWeights, trace), 50);
-      EXPECT_EQ(LowSequences_lattices_weights(b, 50, m, kGwudWeightsProd, trace), 50);
+      RowPrinter a_rows(a, RowFormat::kScientific), b_rows(b, RowFormat::kScientific);
+      EXPECT_EQ(LowSequences_lattices_weights(a_rows, 50, m, kGwudWeights, trace), 50);
+      EXPECT_EQ(LowSequences_lattices_weights(b_rows, 50, m, kGwudWeightsProd, trace), 50);
     }
     std::size_t a = 0, b = 0;
     for (int row = 0; row < 50; ++row) {
@@ -119,7 +121,8 @@ TEST(MultiLayerDesign, FourObjectivesOneLayerGiveVerticesCentroidAndEdgeMidpoint
   std::string rows_text, trace_text;
   {
     Writer stream(&rows_text), trace(&trace_text);
-    LayerRowWriter rows{stream, 1};
+    RowPrinter printer(stream, RowFormat::kFixed);
+    LayerRowWriter rows{printer, 1};
     simplex_lattice_design(rows, trace, 4, 1);
   }
   const std::string e[4] = {
@@ -138,7 +141,8 @@ TEST(MultiLayerDesign, WrittenRowsMatchTheCount) {
     for (int K : {1, 2, 5}) {
       std::string rows_text, trace_text;
       Writer stream(&rows_text), trace(&trace_text);
-      LayerRowWriter rows{stream, K};
+      RowPrinter printer(stream, RowFormat::kFixed);
+      LayerRowWriter rows{printer, K};
       simplex_lattice_design(rows, trace, M, K);
       stream.flush();
       EXPECT_EQ(rows.count, design_row_count(M, K));
@@ -149,4 +153,4 @@ TEST(MultiLayerDesign, WrittenRowsMatchTheCount) {
 }
 
 }  // namespace
-}  // namespace weights
+}  // namespace simplex_weights

@@ -10,8 +10,9 @@
 #include <string>
 
 #include "failure.h"
+#include "prime_table.h"
 
-namespace weights {
+namespace simplex_weights {
 namespace {
 
 TEST(PrimitiveRoot, GivesTheListedValues) {
@@ -55,24 +56,24 @@ TEST(PrimitiveRoot, PassingCountAgreesWithTheTestForEveryModulus) {
 }
 
 TEST(RandInterval, StaysInsideItsBoundsAndReachesEachValue) {
-  std::srand(7);
+  GlibcRandom random(7);
   std::set<int> seen;
   for (int i = 0; i < 2000; ++i) {
-    const int value = rand_interval(2, 6);
+    const int value = rand_interval(2, 6, random);
     ASSERT_GE(value, 2);
     ASSERT_LE(value, 6);
     seen.insert(value);
   }
   EXPECT_EQ(seen.size(), 5u);
-  for (int i = 0; i < 100; ++i) EXPECT_EQ(rand_interval(2, 2), 2);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(rand_interval(2, 2, random), 2);
 }
 
 TEST(RandInterval, TracesEveryValueWithATrailingBlankLine) {
   std::string text;
   {
     Writer trace(&text);
-    std::srand(1);
-    const int value = rand_interval(2, 4, &trace);
+    GlibcRandom random(1);
+    const int value = rand_interval(2, 4, random, &trace);
     trace.flush();
     EXPECT_EQ(text, "random value from function " + std::to_string(value) + " \n ");
   }
@@ -82,8 +83,8 @@ TEST(GeneratingVector, ComponentsAreDistinctPrimitiveRootsWhileAnyRemain) {
   std::string text;
   Writer trace(&text);
   for (unsigned seed : {1u, 2u, 3u}) {
-    std::srand(seed);
-    const std::vector<int> h = generating_vector(30, 101, trace, nullptr);
+    GlibcRandom random(seed);
+    const std::vector<int> h = generating_vector(30, 101, random, trace, nullptr);
     ASSERT_EQ(h.size(), 30u);
     EXPECT_EQ(h[0], 1);
     EXPECT_EQ(std::set<int>(h.begin(), h.end()).size(), 30u);
@@ -94,11 +95,11 @@ TEST(GeneratingVector, ComponentsAreDistinctPrimitiveRootsWhileAnyRemain) {
 TEST(GeneratingVector, EndsWhenFewerValuesPassThanAreNeeded) {
   std::string text;
   Writer trace(&text);
-  std::srand(5);
-  const std::vector<int> h5 = generating_vector(6, 5, trace, nullptr);  // only 2 and 3 pass
+  GlibcRandom random(5);
+  const std::vector<int> h5 = generating_vector(6, 5, random, trace, nullptr);  // only 2 and 3 pass
   ASSERT_EQ(h5.size(), 6u);
   EXPECT_EQ(std::set<int>(h5.begin() + 1, h5.end()), (std::set<int>{2, 3}));
-  const std::vector<int> h3 = generating_vector(4, 3, trace, nullptr);  // only 2 passes
+  const std::vector<int> h3 = generating_vector(4, 3, random, trace, nullptr);  // only 2 passes
   EXPECT_EQ(h3, (std::vector<int>{1, 2, 2, 2}));
 }
 
@@ -110,9 +111,9 @@ TEST(GoodLattice, WorkedExampleWithTheVectorOneTwo) {
   for (unsigned seed = 1; seed <= 1000 && !found; ++seed) {
     std::string text;
     Writer trace(&text);
-    std::srand(seed);
+    GlibcRandom random(seed);
     std::vector<double> cube(10);
-    glp(trace, trace, 2, 5, cube.data());
+    glp(trace, 2, 5, cube.data(), VectorDraw{.random = random});
     trace.flush();
     if (text.find("hi = 2\n") == std::string::npos) continue;
     EXPECT_EQ(cube, (std::vector<double>{0.1, 0.3, 0.3, 0.7, 0.5, 0.1, 0.7, 0.5, 0.9, 0.9}));
@@ -196,9 +197,9 @@ TEST(LatticeIndices, StepByStepEqualsTheProductModuloN) {
 }
 
 }  // namespace
-}  // namespace weights
+}  // namespace simplex_weights
 
-namespace weights {
+namespace simplex_weights {
 namespace {
 
 TEST(GeneratingVectorSearch, CountsTheDistinctVectors) {
@@ -209,22 +210,22 @@ TEST(GeneratingVectorSearch, CountsTheDistinctVectors) {
   EXPECT_EQ(distinct_vector_count(1000, 20011), 1LL << 62);
 }
 
-std::vector<int> tglp_draw(int s, int n, Writer& trace) {
-  rand_interval(2, n - 1, &trace);
-  return generating_vector(s, n, trace, &trace);
+std::vector<int> tglp_draw(int s, int n, RandomSource& random, Writer& trace) {
+  rand_interval(2, n - 1, random, &trace);
+  return generating_vector(s, n, random, trace, &trace);
 }
 
 TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
   for (unsigned seed : {1u, 2u, 3u}) {
     // The same draws by hand: distinct vectors in order, and the first of least CD2.
-    std::srand(seed);
+    GlibcRandom by_hand(seed);
     std::set<std::vector<int>> seen;
     std::vector<int> expected;
     double least = 0;
     std::string ignored;
     Writer sink(&ignored);
     while (seen.size() < 12) {
-      const std::vector<int> h = tglp_draw(4, 211, sink);
+      const std::vector<int> h = tglp_draw(4, 211, by_hand, sink);
       if (!seen.insert(h).second) continue;
       const double d = lattice_discrepancy(h, 211);
       if (expected.empty() || d < least) {
@@ -232,12 +233,11 @@ TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
         least = d;
       }
     }
-    std::srand(seed);
-    set_candidate_count(12);
+    GlibcRandom random(seed);
     std::string text;
     Writer trace(&text);
-    const std::vector<int> chosen = choose_generating_vector(4, 211, tglp_draw, trace);
-    set_candidate_count(1);
+    const std::vector<int> chosen =
+        choose_generating_vector(4, 211, tglp_draw, {.random = random, .candidates = 12}, trace).h;
     EXPECT_EQ(chosen, expected) << seed;
     trace.flush();
     // The trace holds the chosen vector's own draws, ending with its last component.
@@ -246,15 +246,16 @@ TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
 }
 
 TEST(GeneratingVectorSearch, StopsWhenEveryDistinctVectorIsEvaluated) {
-  std::srand(9);
-  set_candidate_count(1000);
+  GlibcRandom random(9);
   std::string text;
   Writer trace(&text);
-  const std::vector<int> chosen = choose_generating_vector(2, 101, tglp_draw, trace);
-  set_candidate_count(1);
+  const VectorChoice choice =
+      choose_generating_vector(2, 101, tglp_draw, {.random = random, .candidates = 1000}, trace);
+  const std::vector<int>& chosen = choice.h;
+  EXPECT_EQ(choice.compared, 40);
   EXPECT_EQ(chosen, (std::vector<int>{1, 83}));  // the best primitive root of 101
   EXPECT_NEAR(lattice_discrepancy(chosen, 101), 4.98445e-05, 5e-10);
 }
 
 }  // namespace
-}  // namespace weights
+}  // namespace simplex_weights

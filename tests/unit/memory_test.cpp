@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace weights {
+namespace simplex_weights {
 namespace {
 
 TEST(Allocation, RefusesMoreThanTheMachineHolds) {
@@ -25,4 +25,4 @@ TEST(Allocation, RefusesMoreThanTheMachineHolds) {
 }
 
 }  // namespace
-}  // namespace weights
+}  // namespace simplex_weights

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-namespace weights {
+namespace simplex_weights {
 namespace {
 
 std::string fast(char* (*format)(char*, double), double x) {
@@ -178,4 +178,4 @@ TEST(NumberFormat, IntegersMatchTheCLibrary) {
 }
 
 }  // namespace
-}  // namespace weights
+}  // namespace simplex_weights

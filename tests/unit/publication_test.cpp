@@ -13,7 +13,7 @@
 
 #include "failure.h"
 
-namespace weights {
+namespace simplex_weights {
 namespace {
 
 namespace fs = std::filesystem;
@@ -39,7 +39,7 @@ class PublicationTest : public ::testing::Test {
     fs::remove_all(directory_);
   }
   static void publish(const std::string& rows) {
-    Publication publication("gwud", 3, 2);
+    Publication publication("gwud", 3, 2, 6);
     publication.rows().text(rows);
     publication.open_final();
     publication.finish();
@@ -113,7 +113,7 @@ TEST_F(PublicationTest, AWeightFileNameThatCannotTakeAFileKeepsTheStagedRows) {
 }
 
 TEST_F(PublicationTest, AnAbandonedPublicationRemovesItsHiddenFile) {
-  { Publication publication("gwud", 3, 2); }
+  { Publication publication("gwud", 3, 2, 6); }
   EXPECT_TRUE(fs::is_empty("output"));
 }
 
@@ -133,4 +133,4 @@ TEST_F(PublicationTest, AMissingDirectoryIsNamedWithAHint) {
 }
 
 }  // namespace
-}  // namespace weights
+}  // namespace simplex_weights

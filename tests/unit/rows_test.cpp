@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace weights {
+namespace simplex_weights {
 namespace {
 
 TEST(FileName, PadsTheFirstIntegerToTwoDigits) {
@@ -50,4 +50,4 @@ TEST(Writer, KeepsTheOrderOfShortAndLongTextsAcrossChunks) {
 }
 
 }  // namespace
-}  // namespace weights
+}  // namespace simplex_weights

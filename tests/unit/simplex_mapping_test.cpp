@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace weights {
+#include "runs.h"
+
+namespace simplex_weights {
 namespace {
 
 // The mapping read literally: every factor recomputed with pow wherever it is used.
@@ -141,7 +143,8 @@ TEST(Transformation, TracesBetweenRulersAndWritesFixedRows) {
     Writer trace(&trace_text);
     const double cube[] = {0.1, 0.9};
     double weights[4];
-    transformation(stream, trace, 2, 2, cube, weights);
+    RowPrinter printer(stream, RowFormat::kFixed);
+    transformation(printer, trace, 2, 2, cube, weights);
   }
   EXPECT_EQ(rows, "0.900000 0.100000 \n0.100000 0.900000 \n");
   EXPECT_EQ(trace_text,
@@ -150,10 +153,11 @@ TEST(Transformation, TracesBetweenRulersAndWritesFixedRows) {
   std::string empty;
   {
     Writer trace(&empty);
-    transformation(trace, trace, 3, 0, nullptr, nullptr);
+    CollectingSink none;
+    transformation(none, trace, 3, 0, nullptr, nullptr);
   }
   EXPECT_EQ(empty, "===========================\n===========================\n");
 }
 
 }  // namespace
-}  // namespace weights
+}  // namespace simplex_weights

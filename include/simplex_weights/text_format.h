@@ -1,0 +1,41 @@
+// The suite's text format: an optional "# rows columns" header line, then one row per line in
+// one of the programs' number forms, byte-identical to the C library's printf.
+#pragma once
+
+#include <string>
+
+#include "simplex_weights/constructions.h"
+#include "simplex_weights/weight_set.h"
+
+namespace simplex_weights {
+
+/// Number forms of a row: every value followed by a blank ("%f ", "%e "), or values separated
+/// by single blanks with none after the last ("%lf").
+enum class RowFormat { kFixed, kScientific, kFixedSeparated };
+
+/// Digits after the decimal point the formats take.
+inline constexpr int kMinRowDigits = 1;
+inline constexpr int kMaxRowDigits = 17;
+
+/// How a program writes its rows, and whether its file starts with the header line.
+struct FileLayout {
+  RowFormat format;
+  bool header;
+};
+FileLayout program_layout(Construction construction);
+
+/// The text of a weight file: the header when asked for, then every row in `format` with
+/// `digits` digits after the point (kMinRowDigits .. kMaxRowDigits).
+std::string format_weight_file(const WeightSet& set, RowFormat format, int digits = 6,
+                               bool header = true);
+
+/// Writes format_weight_file(...) to `path` (created or replaced). Throws Error.
+void save(const std::string& path, const WeightSet& set, RowFormat format = RowFormat::kFixed,
+          int digits = 17, bool header = true);
+
+/// Reads a weight file in any form weights_inspect reads (header optional, any strtod
+/// numbers). Throws Error with ErrorCode::kParse for text that is no weight file or for
+/// ragged rows, ErrorCode::kIo when the file cannot be read.
+WeightSet load(const std::string& path);
+
+}  // namespace simplex_weights

@@ -1,0 +1,189 @@
+#include "simplex_weights/constructions.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <set>
+#include <vector>
+
+#include "arguments.h"
+#include "glp_cube.h"
+#include "good_lattice.h"
+#include "hammersley.h"
+#include "lattice_weights.h"
+#include "memory.h"
+#include "simplex_lattice.h"
+#include "simplex_mapping.h"
+#include "simplex_weights/errors.h"
+#include "simplex_weights/random.h"
+#include "writer.h"
+
+namespace simplex_weights {
+namespace {
+
+// The constructions trace into a writer; in memory nobody reads it.
+struct NoTrace {
+  Writer writer{-1, Writer::Kind::kDiscard};
+};
+
+void check_search(const Options& options) {
+  if (options.search < 1 || options.search > kMaxSearchCandidates) {
+    throw InvalidArgument(
+        range_message("the candidate count of the search", 1, kMaxSearchCandidates));
+  }
+}
+
+// The prime the program would read from its table: the first `samples` entries decide.
+int tglp_modulus(int samples) {
+  const std::vector<int>& table = builtin_prime_table();
+  const std::size_t read = std::min(table.size(), static_cast<std::size_t>(samples));
+  return choose_modulus(std::vector<int>(table.begin(), table.begin() + static_cast<long>(read)),
+                        samples);
+}
+
+// Keeps each distinct row once, in the order of first appearance.
+WeightSet unique_rows(const WeightSet& set) {
+  std::set<std::vector<double>> seen;
+  WeightSet result;
+  result.columns = set.columns;
+  for (std::size_t i = 0; i < set.rows; ++i) {
+    std::vector<double> row(set.row(i), set.row(i) + set.columns);
+    if (!seen.insert(row).second) continue;
+    result.values.insert(result.values.end(), row.begin(), row.end());
+    ++result.rows;
+  }
+  return result;
+}
+
+WeightSet hammersley_set(const HammersleyBuild& build, int k, int N) {
+  check_hammersley_arguments(k, N);
+  const std::size_t rows = N > 0 ? static_cast<std::size_t>(N) : 0;
+  check_allocation<double>(rows * static_cast<std::size_t>(k));
+  CollectingSink sink(rows, static_cast<std::size_t>(k));
+  hammersley_rows(build, k, N, sink);
+  WeightSet set = sink.take();
+  set.columns = static_cast<std::size_t>(k);
+  return set;
+}
+
+WeightSet lattice_weights_set(const LatticeBuild& build, int m, int N) {
+  check_lattice_weights_arguments(m);
+  const std::size_t rows = N > 0 ? static_cast<std::size_t>(N) : 0;
+  check_allocation<double>(rows * static_cast<std::size_t>(m));
+  CollectingSink sink(rows, static_cast<std::size_t>(m));
+  NoTrace quiet;
+  LowSequences_lattices_weights(sink, N, m, build, quiet.writer);
+  WeightSet set = sink.take();
+  set.columns = static_cast<std::size_t>(m);
+  return set;
+}
+
+}  // namespace
+
+WeightSet tglp(int m, int samples, const Options& options) {
+  check_search(options);
+  check_lattice_arguments(m, samples, kMinTglpDimension);
+  const int n = tglp_modulus(samples);
+  const std::size_t points = static_cast<std::size_t>(n);
+  std::vector<double> cube = allocate<double>(points * static_cast<std::size_t>(m - 1));
+  WeightSet set{.rows = points,
+                .columns = static_cast<std::size_t>(m),
+                .values = allocate<double>(points * static_cast<std::size_t>(m))};
+  GlibcRandom random(options.seed);
+  NoTrace quiet;
+  glp(quiet.writer, m - 1, n, cube.data(),
+      VectorDraw{.random = random, .candidates = options.search});
+  struct Discard final : RowSink {
+    void row(const double*, int) override {}
+  } discard;
+  transformation(discard, quiet.writer, m, n, cube.data(), set.values.data());
+  return set;
+}
+
+WeightSet udh(int k, int N, const Options& /*options*/) {
+  return hammersley_set(kUdhWeights, k, N);
+}
+
+WeightSet udh_product(int k, int N, const Options& /*options*/) {
+  return hammersley_set(kUdhWeightsProd, k, N);
+}
+
+WeightSet gwud(int m, int N, const Options& /*options*/) {
+  return lattice_weights_set(kGwudWeights, m, N);
+}
+
+WeightSet gwud_product(int m, int N, const Options& /*options*/) {
+  return lattice_weights_set(kGwudWeightsProd, m, N);
+}
+
+WeightSet msld(int M, int K, const Options& options) {
+  const long long rows = check_msld_arguments(M, K);
+  check_allocation<double>(static_cast<std::size_t>(rows) * static_cast<std::size_t>(M));
+  CollectingSink sink(static_cast<std::size_t>(rows), static_cast<std::size_t>(M));
+  LayerRowWriter layer_rows{sink, K};
+  NoTrace quiet;
+  simplex_lattice_design(layer_rows, quiet.writer, M, K);
+  WeightSet set = sink.take();
+  set.columns = static_cast<std::size_t>(M);
+  return options.unique ? unique_rows(set) : set;
+}
+
+WeightSet glp_cube(int m, int N, const Options& options) {
+  check_search(options);
+  check_lattice_arguments(m, N, cube_lattice::kMinDimension);
+  check_allocation<double>(static_cast<std::size_t>(N) * static_cast<std::size_t>(m));
+  CollectingSink sink(static_cast<std::size_t>(N), static_cast<std::size_t>(m));
+  GlibcRandom random(options.seed);
+  NoTrace quiet;
+  cube_lattice::glp(sink, quiet.writer, m, N,
+                    VectorDraw{.random = random, .candidates = options.search});
+  return sink.take();
+}
+
+WeightSet generate(Construction construction, int first, int second, const Options& options) {
+  switch (construction) {
+    case Construction::kTglp:
+      return tglp(first, second, options);
+    case Construction::kUdh:
+      return udh(first, second, options);
+    case Construction::kUdhProduct:
+      return udh_product(first, second, options);
+    case Construction::kGwud:
+      return gwud(first, second, options);
+    case Construction::kGwudProduct:
+      return gwud_product(first, second, options);
+    case Construction::kMsld:
+      return msld(first, second, options);
+    case Construction::kGlpCube:
+      return glp_cube(first, second, options);
+  }
+  throw InvalidArgument("Error... unknown construction\n");
+}
+
+long long planned_rows(Construction construction, int first, int second, const Options& options) {
+  switch (construction) {
+    case Construction::kTglp:
+      check_search(options);
+      check_lattice_arguments(first, second, kMinTglpDimension);
+      return tglp_modulus(second);
+    case Construction::kUdh:
+    case Construction::kUdhProduct:
+      check_hammersley_arguments(first, second);
+      return std::max(second, 0);
+    case Construction::kGwud:
+    case Construction::kGwudProduct:
+      check_lattice_weights_arguments(first);
+      return std::max(second, 0);
+    case Construction::kMsld:
+      if (options.unique) return static_cast<long long>(msld(first, second, options).rows);
+      return check_msld_arguments(first, second);
+    case Construction::kGlpCube:
+      check_search(options);
+      check_lattice_arguments(first, second, cube_lattice::kMinDimension);
+      return second;
+  }
+  throw InvalidArgument("Error... unknown construction\n");
+}
+
+int planned_columns(Construction /*construction*/, int first) { return first; }
+
+}  // namespace simplex_weights

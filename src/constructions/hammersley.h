@@ -1,0 +1,134 @@
+// The Hammersley-type weight generator behind udh_weights and udh_weights_prod.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "simplex_mapping.h"
+#include "writer.h"
+
+namespace simplex_weights {
+
+/// Bases of the radical-inverse coordinates: the first twenty primes.
+inline constexpr int P[20] = {2,  3,  5,  7,  11, 13, 17, 19, 23, 29,
+                              31, 37, 41, 43, 47, 53, 59, 61, 67, 71};
+/// Smallest and largest number of objectives: one base per coordinate after the first.
+inline constexpr int kMinObjectives = 1;
+inline constexpr int kMaxObjectives = 22;
+/// Largest number of values (numObjectives times numWeightVectors) of one run.
+inline constexpr long long kMaxValues = 2147483647;
+
+/// The two builds of the tool differ only in these respects.
+struct HammersleyBuild {
+  bool corrected_completion;  // else product completion
+  bool traces_and_heads;      // "sum = %f\n" per row and the "# N k" header
+  const char* short_pattern;  // file name for k <= 9
+  const char* long_pattern;   // file name for k > 9
+};
+
+inline constexpr HammersleyBuild kUdhWeights = {
+    .corrected_completion = true,
+    .traces_and_heads = true,
+    .short_pattern = "./output/weight_0%dD_%d.udh",
+    .long_pattern = "./output/weight_%dD_%d.udh",
+};
+inline constexpr HammersleyBuild kUdhWeightsProd = {
+    .corrected_completion = false,
+    .traces_and_heads = false,
+    .short_pattern = "weight_0%dD_%d.udh",
+    .long_pattern = "weight_%dD_%d.udh",
+};
+
+/// Radical inverse of n >= 1 in base b: digits from the least significant, each scaled by a
+/// factor that is divided by b once per digit.
+double radical_inverse(int n, int b);
+
+/// The digit scales of one base and the digit loop's value for every number of a few low
+/// digits, computed once, the same doubles as the digit loop forms them.
+class RadicalInverseTable {
+ public:
+  /// b >= 2.
+  explicit RadicalInverseTable(int b);
+
+  unsigned base() const { return base_; }
+  /// How many low digits the table covers, and how many low-digit values it holds.
+  int low_digits() const { return low_digits_; }
+  unsigned low_count() const { return low_count_; }
+  double scale(int t) const { return scales_[t]; }
+  double low_sum(unsigned low) const { return low_sums_[low]; }
+
+ private:
+  unsigned base_;
+  int low_digits_;
+  unsigned low_count_;
+  double scales_[32];             // 2^31 has 31 binary digits
+  std::vector<double> low_sums_;  // the loop's value for every n below low_count
+};
+
+/// The radical inverses of n = 1, 2, 3, ... in one base, in turn: each is a low-digit value
+/// of the table plus the terms of the high digits, which change only once every low_count
+/// steps. A zero digit's term (+0.0) changes no sum, so only the others are added; the values
+/// are those of the digit loop, bit for bit.
+class RadicalInverseSequence {
+ public:
+  /// `table` must outlive the sequence.
+  explicit RadicalInverseSequence(const RadicalInverseTable& table) : table_(&table) {}
+  double next() {
+    if (++low_ == table_->low_count()) {
+      low_ = 0;
+      next_high_digits();
+    }
+    double value = table_->low_sum(low_);
+    for (int t = 0; t < high_terms_count_; ++t) value = value + high_terms_[t];
+    return value;
+  }
+
+ private:
+  void next_high_digits();
+
+  const RadicalInverseTable* table_;
+  unsigned low_ = 0;
+  unsigned high_ = 0;
+  int high_terms_count_ = 0;
+  double high_terms_[32] = {};
+};
+
+/// The first coordinate of cube point i of N: the midpoint (2i + 1) / (2N).
+double hammersley_midpoint(int i, int N);
+
+/// The weight vectors of one run, computed one after another.
+class HammersleyRows {
+ public:
+  /// 1 <= k <= 22, 1 <= N.
+  HammersleyRows(const HammersleyBuild& build, int k, int N);
+  HammersleyRows(const HammersleyRows&) = delete;
+  HammersleyRows& operator=(const HammersleyRows&) = delete;
+  /// The next weight vector, from i = 0 on (k doubles into w); traces its sum when sum_trace
+  /// is given.
+  void next(double* w, Writer* sum_trace);
+
+ private:
+  int i_ = 0;
+  int N_;
+  std::vector<RadicalInverseTable> tables_;
+  std::vector<RadicalInverseSequence> sequences_;
+  SimplexMapping mapping_;
+  std::vector<double> U_;
+};
+
+/// The --help lines of the two arguments, with their ranges.
+std::string hammersley_argument_help();
+
+/// Refuses k outside kMinObjectives .. kMaxObjectives and k * N above kMaxValues.
+void check_hammersley_arguments(int k, int N);
+
+/// The weight file's name for k and N.
+std::string hammersley_file_name(const HammersleyBuild& build, int k, int N);
+
+/// Every row's sum, "sum = %f\n" (corrected completion), computed without keeping the rows.
+void trace_sums(const HammersleyBuild& build, int k, int N, Writer& trace);
+
+/// The N rows of k components, in order, into `sink` (none for N <= 0).
+void hammersley_rows(const HammersleyBuild& build, int k, int N, RowSink& sink);
+
+}  // namespace simplex_weights

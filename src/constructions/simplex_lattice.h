@@ -1,0 +1,34 @@
+// The multi-layer simplex-lattice design behind msld_weights.
+#pragma once
+
+#include "simplex_weights/weight_set.h"
+#include "writer.h"
+
+namespace simplex_weights {
+
+/// The design's rows on their way to a sink: two-value rows divided by K, every row counted.
+struct LayerRowWriter {
+  RowSink& sink;
+  int K;
+  long long count = 0;
+  void print(const double* values, int n);
+};
+
+/// Rows of the design for M objectives and K layers, or -1 past kMaxDesignRows.
+long long design_row_count(int M, int K);
+
+/// Writes the edge of vertex i on layer r: r layer points, each after the edge's two ends.
+void pointLayer(LayerRowWriter& rows, Writer& trace, int M, int r, int i, int K, const double* C,
+                const double* B, double* out);
+
+/// The whole design: the two-objective lattice for M = 2, else vertices, centroid and layers.
+void simplex_lattice_design(LayerRowWriter& rows, Writer& trace, int M, int K);
+
+/// Largest number of rows of one design: the row counter is a signed 32-bit integer.
+inline constexpr long long kMaxDesignRows = 2147483647;
+
+/// Refuses M below 1, K below 1 with M = 2, and designs of more than kMaxDesignRows rows;
+/// returns the design's rows.
+long long check_msld_arguments(int M, int K);
+
+}  // namespace simplex_weights

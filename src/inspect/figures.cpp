@@ -1,0 +1,304 @@
+#include "figures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <thread>
+
+#include "discrepancy.h"
+#include "nanoflann.hpp"
+
+namespace simplex_weights {
+namespace {
+
+// Up to this many columns the k-d tree finds neighbours faster than comparing all pairs.
+constexpr int kTreeColumns = 16;
+
+std::string count_text(double x) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.3g", x);
+  return buffer;
+}
+
+Figure skipped(double work) {
+  return {std::nullopt, "skipped: " + count_text(work) + " pair terms, over the budget of " +
+                            count_text(kPairBudget)};
+}
+
+// The distinct rows as flat points of m doubles.
+struct PointCloud {
+  std::vector<double> points;
+  std::size_t m;
+  std::size_t kdtree_get_point_count() const { return points.size() / m; }
+  double kdtree_get_pt(std::size_t i, std::size_t j) const { return points[i * m + j]; }
+  const double* point(std::size_t i) const { return points.data() + i * m; }
+  template <class Box>
+  bool kdtree_get_bbox(Box&) const {
+    return false;
+  }
+};
+
+using Tree = nanoflann::KDTreeSingleIndexAdaptor<nanoflann::L2_Adaptor<double, PointCloud>,
+                                                 PointCloud, -1, std::size_t>;
+
+double squared_distance(const double* a, const double* b, std::size_t m) {
+  double sum = 0;
+  for (std::size_t j = 0; j < m; ++j) sum += (a[j] - b[j]) * (a[j] - b[j]);
+  return sum;
+}
+
+// Nearest neighbours: by the k-d tree for few columns, else by every pair.
+class Neighbours {
+ public:
+  explicit Neighbours(const PointCloud& cloud) : cloud_(cloud) {
+    if (cloud.m <= kTreeColumns) {
+      tree_.emplace(static_cast<int>(cloud.m), cloud,
+                    nanoflann::KDTreeSingleIndexAdaptorParams(16));
+    }
+  }
+  /// Squared distance from q to the nearest point other than `self` (pass a count for none).
+  double nearest(const double* q, std::size_t self) const {
+    const std::size_t n = cloud_.kdtree_get_point_count();
+    if (tree_) {
+      std::size_t indices[2];
+      double squared[2];
+      const std::size_t found = tree_->knnSearch(q, self < n ? 2 : 1, indices, squared);
+      return found > 1 && indices[0] == self ? squared[1] : squared[0];
+    }
+    double best = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i != self) best = std::min(best, squared_distance(q, cloud_.point(i), cloud_.m));
+    }
+    return best;
+  }
+  /// Pair work of one query.
+  double query_work() const {
+    return tree_ ? 64.0 * static_cast<double>(cloud_.m)
+                 : static_cast<double>(cloud_.kdtree_get_point_count() * cloud_.m);
+  }
+
+ private:
+  const PointCloud& cloud_;
+  std::optional<Tree> tree_;
+};
+
+// Runs work(begin, end, part) over [0, n) split into one range per processor (at most four):
+// the queries only read the tree, and the machine's other cores would otherwise stay idle.
+template <typename Work>
+void in_parallel(std::size_t n, Work work) {
+  const std::size_t parts = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+  if (n < 1000) return work(0, n, 0);
+  std::vector<std::thread> threads;
+  for (std::size_t part = 1; part < parts; ++part) {
+    threads.emplace_back(work, n * part / parts, n * (part + 1) / parts, part);
+  }
+  work(0, n / parts, 0);
+  for (std::thread& thread : threads) thread.join();
+}
+
+struct NearestSums {
+  double closest = std::numeric_limits<double>::infinity();
+  double sum = 0;
+  double sum_squares = 0;
+};
+
+void nearest_figures(const PointCloud& cloud, const Neighbours& neighbours, Uniformity& result) {
+  const std::size_t n = cloud.kdtree_get_point_count();
+  const double work = neighbours.query_work() * static_cast<double>(n);
+  if (work > kPairBudget) {
+    result.closest_pair = result.mean_nearest = result.nearest_cv = skipped(work);
+    return;
+  }
+  std::vector<NearestSums> parts(4);
+  in_parallel(n, [&](std::size_t begin, std::size_t end, std::size_t part) {
+    NearestSums sums;  // kept apart until the end, so that no two threads share a cache line
+    for (std::size_t i = begin; i < end; ++i) {
+      const double nearest = std::sqrt(neighbours.nearest(cloud.point(i), i));
+      sums.closest = std::min(sums.closest, nearest);
+      sums.sum += nearest;
+      sums.sum_squares += nearest * nearest;
+    }
+    parts[part] = sums;
+  });
+  double closest = std::numeric_limits<double>::infinity();
+  double sum = 0;
+  double sum_squares = 0;
+  for (const NearestSums& sums : parts) {
+    closest = std::min(closest, sums.closest);
+    sum += sums.sum;
+    sum_squares += sums.sum_squares;
+  }
+  const double count = static_cast<double>(n);
+  const double mean = sum / count;
+  const double variance = std::max(0.0, sum_squares / count - mean * mean);
+  result.closest_pair = {closest, ""};
+  result.mean_nearest = {mean, ""};
+  result.nearest_cv = {mean > 0 ? std::sqrt(variance) / mean : 0, ""};
+}
+
+double binomial(long long n, long long k) {
+  double result = 1;
+  for (long long i = 1; i <= k; ++i)
+    result = result * static_cast<double>(n - k + i) / static_cast<double>(i);
+  return result;
+}
+
+// Calls visit for every point of the simplex lattice {x : x_j = c_j / H, sum c_j = H}.
+template <typename Visit>
+void for_each_simplex_point(std::size_t m, int H, Visit visit) {
+  std::vector<int> c(m, 0);
+  std::vector<double> x(m);
+  c[0] = H;
+  for (;;) {
+    for (std::size_t j = 0; j < m; ++j) x[j] = static_cast<double>(c[j]) / H;
+    visit(x.data());
+    // Next composition in reverse lexicographic order: one unit moves right of the last
+    // non-zero entry before the end.
+    std::size_t p = m - 1;
+    while (p > 0 && c[p - 1] == 0) --p;
+    if (p == 0) return;
+    --c[p - 1];
+    const int rest = c[m - 1] + 1;
+    c[m - 1] = 0;
+    c[p] = rest;
+  }
+}
+
+template <typename Visit>
+void for_each_grid_point(std::size_t m, int G, Visit visit) {
+  std::vector<int> index(m, 0);
+  std::vector<double> x(m);
+  for (;;) {
+    for (std::size_t j = 0; j < m; ++j) x[j] = static_cast<double>(index[j]) / (G - 1);
+    visit(x.data());
+    std::size_t j = 0;
+    while (j < m && ++index[j] == G) index[j++] = 0;
+    if (j == m) return;
+  }
+}
+
+// The largest distance from a point of a reference set to its nearest row: the simplex lattice
+// with the largest H of at most kReferencePoints points, or the largest regular grid of the cube
+// that size allows.
+Figure coverage(const PointCloud& cloud, const Neighbours& neighbours, PointKind kind) {
+  const std::size_t m = cloud.m;
+  const auto dimension = static_cast<long long>(m);
+  double references = 0;
+  int level = 0;
+  if (kind == PointKind::kWeights) {
+    while (level < 100000 && binomial(level + dimension, dimension - 1) <= kReferencePoints)
+      ++level;
+    references = binomial(level + dimension - 1, dimension - 1);
+  } else {
+    level = 2;
+    while (std::pow(level + 1.0, static_cast<double>(m)) <= kReferencePoints) ++level;
+    references = std::pow(level, static_cast<double>(m));
+  }
+  if (level == 0 || (kind == PointKind::kCube && references > kReferencePoints)) {
+    return {std::nullopt, "skipped: the coarsest reference set has more than " +
+                              std::to_string(kReferencePoints) + " points"};
+  }
+  const double work = references * neighbours.query_work();
+  if (work > kPairBudget) return skipped(work);
+  std::vector<double> points;
+  auto keep = [&](const double* q) { points.insert(points.end(), q, q + m); };
+  std::string note;
+  if (kind == PointKind::kWeights) {
+    for_each_simplex_point(m, level, keep);
+    note = "from a simplex lattice H = " + std::to_string(level) + ", " +
+           std::to_string(static_cast<long long>(references)) + " points";
+  } else {
+    for_each_grid_point(m, level, keep);
+    note = "from a cube grid " + std::to_string(level) + "^" + std::to_string(m) + " points";
+  }
+  std::vector<double> radius(4, 0.0);
+  in_parallel(points.size() / m, [&](std::size_t begin, std::size_t end, std::size_t part) {
+    double largest = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+      const double d2 = neighbours.nearest(points.data() + i * m, static_cast<std::size_t>(-1));
+      largest = std::max(largest, std::sqrt(d2));
+    }
+    radius[part] = largest;
+  });
+  return {*std::max_element(radius.begin(), radius.end()), note};
+}
+
+// log(mean of d^(-2m)) over all pairs, as log-sum-exp of -m log(d^2), so that no power
+// overflows however close two rows are.
+Figure energy(const PointCloud& cloud) {
+  const std::size_t n = cloud.kdtree_get_point_count();
+  const std::size_t m = cloud.m;
+  const double pairs = 0.5 * static_cast<double>(n) * static_cast<double>(n - 1);
+  if (pairs * static_cast<double>(m) > kPairBudget) return skipped(pairs * static_cast<double>(m));
+  double top = -std::numeric_limits<double>::infinity();
+  double sum = 0;
+  const double exponent = static_cast<double>(m);
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = i + 1; j < n; ++j) {
+      double d2 = squared_distance(cloud.point(i), cloud.point(j), m);
+      double log_d2 = std::log(d2);
+      if (d2 < 1e-300) {  // the squares may have underflowed: scale by the largest difference
+        double scale = 0;
+        for (std::size_t k = 0; k < m; ++k)
+          scale = std::max(scale, std::fabs(cloud.point(i)[k] - cloud.point(j)[k]));
+        double scaled = 0;
+        for (std::size_t k = 0; k < m; ++k) {
+          const double r = (cloud.point(i)[k] - cloud.point(j)[k]) / scale;
+          scaled += r * r;
+        }
+        log_d2 = 2 * std::log(scale) + std::log(scaled);
+      }
+      const double term = -exponent * log_d2;
+      if (term > top) {
+        sum = sum * std::exp(top - term) + 1;
+        top = term;
+      } else {
+        sum += std::exp(term - top);
+      }
+    }
+  }
+  return {top + std::log(sum) - std::log(pairs), "over " + count_text(pairs) + " pairs"};
+}
+
+// Beyond this many columns the terms of CD2, up to (3/2)^s, leave the range of a double.
+constexpr int kDiscrepancyColumns = 1000;
+
+Figure discrepancy(const FileRows& set) {
+  if (set.columns > kDiscrepancyColumns) {
+    return {std::nullopt, "skipped: more than " + std::to_string(kDiscrepancyColumns) +
+                              " columns, where its terms leave the range of a double"};
+  }
+  const double n = static_cast<double>(set.rows());
+  const double work = 0.5 * n * n * set.columns;
+  if (work > kPairBudget) return skipped(work);
+  return {centred_l2_discrepancy(set.values.data(), static_cast<std::size_t>(set.rows()),
+                                 static_cast<std::size_t>(set.columns)),
+          "over all " + std::to_string(set.rows()) + " rows"};
+}
+
+}  // namespace
+
+std::optional<Uniformity> measure_uniformity(const FileRows& set, PointKind kind,
+                                             const std::vector<long long>& distinct) {
+  if (set.ragged || distinct.size() < 2 ||
+      !std::all_of(set.values.begin(), set.values.end(),
+                   [](double x) { return std::isfinite(x); })) {
+    return std::nullopt;
+  }
+  const std::size_t m = static_cast<std::size_t>(set.columns);
+  PointCloud cloud{{}, m};
+  cloud.points.reserve(distinct.size() * m);
+  for (long long index : distinct)
+    cloud.points.insert(cloud.points.end(), set.row(index), set.row(index) + m);
+  const Neighbours neighbours(cloud);
+  Uniformity result;
+  result.distinct = static_cast<long long>(distinct.size());
+  nearest_figures(cloud, neighbours, result);
+  result.coverage_radius = coverage(cloud, neighbours, kind);
+  result.energy = energy(cloud);
+  if (kind == PointKind::kCube) result.discrepancy = discrepancy(set);
+  return result;
+}
+
+}  // namespace simplex_weights

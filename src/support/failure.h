@@ -1,0 +1,18 @@
+// Failures inside the library: the public Error under the name the library's code throws.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "simplex_weights/errors.h"
+
+namespace simplex_weights {
+
+/// Every detected failure other than an argument out of range; only a program's entry point
+/// prints it: `message()` on standard output as is, then `detail()` on standard error.
+using Failure = Error;
+
+/// Replaces the first "%s" of `format` with `value`; the other characters stay as they are.
+std::string format_message(std::string_view format, std::string_view value);
+
+}  // namespace simplex_weights

@@ -1,0 +1,43 @@
+#include <unistd.h>
+
+#include "glp_cube.h"
+#include "publication.h"
+#include "runs.h"
+
+namespace simplex_weights {
+namespace {
+
+void print_self_test(Writer& trace) {
+  for (int b = 2; b <= 6; ++b) {
+    trace.text("test primitive root 7, ");
+    trace.integer(b);
+    trace.text(" = ");
+    trace.integer(primitive_root(7, b));
+    trace.text(" \n");
+  }
+}
+
+// Every candidate sharing a factor with a composite N passes the primitive-root test, and then
+// its column runs through the multiples of that factor only.
+void warn_composite_modulus(int N) {
+  Writer err(STDERR_FILENO, Writer::Kind::kTrace);
+  err.text("glp_points: note: N = ");
+  err.integer(N);
+  err.text(" is not prime, so every column but the first repeats values\n");
+}
+
+}  // namespace
+
+void run_glp_points(int m, int N, Run& run) {
+  check_lattice_arguments(m, N, cube_lattice::kMinDimension);
+  if (m >= 2 && !is_prime(N)) warn_composite_modulus(N);
+  Publication publication("glp", m, N, run.options.digits);
+  write_header(publication.rows(), N, m);  // one row per lattice point
+  RowPrinter rows(publication.rows(), RowFormat::kScientific);
+  report_search(run, cube_lattice::glp(rows, run.trace, m, N, vector_draw(run)));
+  publication.open_final();
+  publication.finish();
+  print_self_test(run.trace);
+}
+
+}  // namespace simplex_weights

@@ -1,0 +1,27 @@
+#include "publication.h"
+#include "runs.h"
+
+namespace simplex_weights {
+namespace {
+
+constexpr FileMessages kHammersleyMessages = {"Error! File %s could not be opened!\n",
+                                              "Error! File %s could not be written (%s)!\n"};
+
+}  // namespace
+
+void run_hammersley(const HammersleyBuild& build, int k, int N, Run& run) {
+  check_hammersley_arguments(k, N);
+  if (build.traces_and_heads && !run.trace.discards()) {
+    trace_sums(build, k, N, run.trace);
+    run.trace.flush();
+  }
+  Publication publication(hammersley_file_name(build, k, N), kHammersleyMessages,
+                          run.options.digits);
+  if (build.traces_and_heads) write_header(publication.rows(), N, k);
+  RowPrinter rows(publication.rows(), RowFormat::kFixedSeparated);
+  hammersley_rows(build, k, N, rows);
+  publication.open_final();
+  publication.finish();
+}
+
+}  // namespace simplex_weights

@@ -1,0 +1,167 @@
+#include "options.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
+#include "good_lattice.h"
+#include "number_format.h"
+
+namespace simplex_weights {
+namespace {
+
+enum class Option { kSeed, kSearch, kQuiet, kDigits, kHelp, kVersion };
+
+struct OptionEntry {
+  Option option;
+  const char* long_name;
+  char short_name;         // 0: none
+  const char* value_name;  // nullptr: takes no value
+  const char* help;
+};
+
+constexpr OptionEntry kOptionTable[] = {
+    {Option::kSeed, "seed", 0, "S",
+     "seed the random generator with S (0 .. 4294967295) instead of the clock"},
+    {Option::kSearch, "search", 0, "K",
+     "draw K candidate generating vectors (1 .. 100000) and keep the one whose lattice has the\n"
+     "                    least centred L2 discrepancy (CD2); a candidate of n points and s\n"
+     "                    components costs about n^2 s / 2 nanoseconds"},
+    {Option::kQuiet, "quiet", 'q', nullptr,
+     "no trace on standard output; failure messages go to standard error"},
+    {Option::kDigits, "digits", 0, "D",
+     "write the rows' values with D digits after the decimal point (1 .. 17, default 6)"},
+    {Option::kHelp, "help", 'h', nullptr, "print this help and exit"},
+    {Option::kVersion, "version", 'V', nullptr, "print the version and exit"},
+};
+
+bool is_option_word(const char* word) {
+  return word[0] == '-' &&
+         (word[1] == '-' || std::isalpha(static_cast<unsigned char>(word[1])) != 0);
+}
+
+const OptionEntry* find_long(std::string_view name) {
+  for (const OptionEntry& entry : kOptionTable) {
+    if (name == entry.long_name) return &entry;
+  }
+  return nullptr;
+}
+
+const OptionEntry* find_short(char name) {
+  for (const OptionEntry& entry : kOptionTable) {
+    if (entry.short_name != 0 && name == entry.short_name) return &entry;
+  }
+  return nullptr;
+}
+
+// A whole decimal number in lo .. hi, nothing else.
+std::optional<unsigned long long> whole_number(std::string_view text, unsigned long long lo,
+                                               unsigned long long hi) {
+  unsigned long long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < lo ||
+      value > hi) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+void apply(const OptionEntry& entry, std::string_view value, bool draws_random,
+           CommandOptions& options) {
+  const std::string name = std::string("--") + entry.long_name;
+  switch (entry.option) {
+    case Option::kSeed: {
+      if (!draws_random) {
+        throw OptionError(name + " is refused: this program draws no random numbers");
+      }
+      const auto seed = whole_number(value, 0, 4294967295ULL);
+      if (!seed) {
+        throw OptionError(name + " takes a whole number from 0 to 4294967295, not '" +
+                          std::string(value) + "'");
+      }
+      options.seed = static_cast<unsigned>(*seed);
+      break;
+    }
+    case Option::kSearch: {
+      if (!draws_random) {
+        throw OptionError(name + " is refused: this program draws no generating vector");
+      }
+      const auto count = whole_number(value, 1, kMaxCandidates);
+      if (!count) {
+        throw OptionError(name + " takes a whole number from 1 to " +
+                          std::to_string(kMaxCandidates) + ", not '" + std::string(value) + "'");
+      }
+      options.search = static_cast<int>(*count);
+      break;
+    }
+    case Option::kDigits: {
+      const auto digits = whole_number(value, kMinDigits, kMaxDigits);
+      if (!digits) {
+        throw OptionError(name + " takes a whole number from " + std::to_string(kMinDigits) +
+                          " to " + std::to_string(kMaxDigits) + ", not '" + std::string(value) +
+                          "'");
+      }
+      options.digits = static_cast<int>(*digits);
+      break;
+    }
+    case Option::kQuiet:
+      options.quiet = true;
+      break;
+    case Option::kHelp:
+      options.help = true;
+      break;
+    case Option::kVersion:
+      options.version = true;
+      break;
+  }
+}
+
+}  // namespace
+
+int parse_options(int argc, char** argv, bool draws_random, CommandOptions& options) {
+  int at = 1;
+  while (at < argc && is_option_word(argv[at])) {
+    const std::string_view word = argv[at++];
+    if (word == "--") break;
+    const OptionEntry* entry = nullptr;
+    std::optional<std::string_view> inline_value;
+    if (word.substr(0, 2) == "--") {
+      const std::size_t equals = word.find('=');
+      entry = find_long(word.substr(2, equals == std::string_view::npos ? word.npos : equals - 2));
+      if (equals != std::string_view::npos) inline_value = word.substr(equals + 1);
+    } else if (word.size() == 2) {
+      entry = find_short(word[1]);
+    }
+    if (entry == nullptr) throw OptionError("unknown option " + std::string(word));
+    const std::string name = std::string("--") + entry->long_name;
+    if (entry->value_name == nullptr) {
+      if (inline_value) throw OptionError(name + " takes no value");
+      apply(*entry, {}, draws_random, options);
+      continue;
+    }
+    if (!inline_value) {
+      if (at >= argc) throw OptionError(name + " needs a value");
+      inline_value = argv[at++];
+    }
+    apply(*entry, *inline_value, draws_random, options);
+  }
+  return at;
+}
+
+std::string options_help(bool draws_random) {
+  std::string help = "CommandOptions (before the two integers; -- ends them):\n";
+  for (const OptionEntry& entry : kOptionTable) {
+    if ((entry.option == Option::kSeed || entry.option == Option::kSearch) && !draws_random)
+      continue;
+    std::string form = "  ";
+    if (entry.short_name != 0) form += std::string("-") + entry.short_name + ", ";
+    form += std::string("--") + entry.long_name;
+    if (entry.value_name != nullptr) form += std::string(" ") + entry.value_name;
+    form.resize(std::max<std::size_t>(form.size() + 1, 20), ' ');
+    help += form + entry.help + "\n";
+  }
+  return help;
+}
+
+}  // namespace simplex_weights

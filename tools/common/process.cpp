@@ -1,0 +1,92 @@
+#include "process.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+namespace simplex_weights {
+namespace {
+
+constexpr int kTerminatingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Read by the signal handler, so only fixed storage and sig_atomic_t flags: a slot is filled
+// before it is marked used, and marked unused before it is reused.
+struct CleanupSlot {
+  char path[4096];
+  volatile std::sig_atomic_t used;
+};
+CleanupSlot cleanup_slots[4];
+
+extern "C" void remove_files_and_end(int signal_number) {
+  for (CleanupSlot& slot : cleanup_slots) {
+    if (slot.used != 0) ::unlink(slot.path);
+  }
+  // The signal stays blocked until the handler returns; then the default action ends the
+  // process, so the parent sees the signal as the cause.
+  ::signal(signal_number, SIG_DFL);
+  ::raise(signal_number);
+}
+
+void install_cleanup_handler(int signal_number) {
+  struct sigaction previous {};
+  if (::sigaction(signal_number, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {
+    return;  // started with the signal ignored (nohup, background jobs): keep it so
+  }
+  struct sigaction action {};
+  action.sa_handler = remove_files_and_end;
+  sigemptyset(&action.sa_mask);
+  for (int other : kTerminatingSignals) sigaddset(&action.sa_mask, other);
+  ::sigaction(signal_number, &action, nullptr);
+}
+
+sigset_t terminating_signals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal_number : kTerminatingSignals) sigaddset(&set, signal_number);
+  return set;
+}
+
+}  // namespace
+
+void prepare_process() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+      // open returns the lowest free descriptor, which is this one.
+      ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    }
+  }
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+  for (int signal_number : kTerminatingSignals) install_cleanup_handler(signal_number);
+}
+
+SignalsDeferred::SignalsDeferred() {
+  const sigset_t set = terminating_signals();
+  ::sigprocmask(SIG_BLOCK, &set, &saved_);
+}
+
+SignalsDeferred::~SignalsDeferred() { ::sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+
+int remove_on_signal(const std::string& path) {
+  for (int i = 0; i < static_cast<int>(std::size(cleanup_slots)); ++i) {
+    CleanupSlot& slot = cleanup_slots[i];
+    if (slot.used != 0 || path.size() >= sizeof slot.path) continue;
+    std::memcpy(slot.path, path.c_str(), path.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);  // the path is whole before it is used
+    slot.used = 1;
+    return i;
+  }
+  return -1;
+}
+
+void forget_on_signal(int slot) {
+  if (slot < 0) return;
+  cleanup_slots[slot].used = 0;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+}  // namespace simplex_weights

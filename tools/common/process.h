@@ -1,0 +1,39 @@
+// Process set-up that makes every run safe to start in any environment and to stop at any
+// moment: the standard descriptors, broken pipes, file-size limits, and the files that a
+// terminating signal must not leave behind.
+#pragma once
+
+#include <signal.h>
+
+#include <string>
+
+namespace simplex_weights {
+
+/// Reopens standard input, output and error on /dev/null where they are closed, so that no
+/// file of the run can take descriptor 0, 1 or 2; ignores SIGPIPE (a trace reader that goes
+/// away ends the trace, not the run) and SIGXFSZ (a write past the file-size limit fails with
+/// EFBIG and is reported like a full disk); makes SIGINT, SIGTERM and SIGHUP remove the files
+/// registered below before the process ends as the signal would.
+void prepare_process();
+
+/// Keeps SIGINT, SIGTERM and SIGHUP waiting for the lifetime of the object, so that a file can
+/// be created and registered (or renamed and forgotten) as one step.
+class SignalsDeferred {
+ public:
+  SignalsDeferred();
+  SignalsDeferred(const SignalsDeferred&) = delete;
+  SignalsDeferred& operator=(const SignalsDeferred&) = delete;
+  ~SignalsDeferred();
+
+ private:
+  sigset_t saved_;
+};
+
+/// Registers a file that a terminating signal removes; returns its slot, or -1 when every slot
+/// is taken or the path is too long (the file is then not removed by a signal).
+int remove_on_signal(const std::string& path);
+
+/// Forgets a registration of remove_on_signal (a slot of -1 is ignored).
+void forget_on_signal(int slot);
+
+}  // namespace simplex_weights

@@ -1,0 +1,50 @@
+// The runs of the programs: each checks its arguments, calls its construction with the
+// program's trace, and publishes the rows as the program's weight file.
+#pragma once
+
+#include "good_lattice.h"
+#include "hammersley.h"
+#include "lattice_weights.h"
+#include "program.h"
+#include "rows.h"
+#include "simplex_weights/weight_set.h"
+
+namespace simplex_weights {
+
+/// Hands rows to a weight file's stream in one of the row formats.
+class RowPrinter final : public RowSink {
+ public:
+  RowPrinter(Writer& stream, RowFormat format) : stream_(stream), format_(format) {}
+  void row(const double* values, int count) override { print(stream_, values, count, format_); }
+
+ private:
+  Writer& stream_;
+  RowFormat format_;
+};
+
+/// tglp_weights: chooses the prime n from the prime table, builds the lattice, maps it onto the
+/// simplex and publishes ./output/weight_<m>D_<n>.tglp.
+void run_tglp_weights(int m, int samples, Run& run);
+
+/// udh_weights and udh_weights_prod: the traced build traces every row's sum before it opens
+/// the weight file, then computes the rows again to write them.
+void run_hammersley(const HammersleyBuild& build, int k, int N, Run& run);
+
+/// gwud_weights and gwud_weights_prod: ./output/weight_<m>D_<N>.gwud headed by "# count m".
+void run_lattice_weights(const LatticeBuild& build, int m, int N, Run& run);
+
+/// msld_weights: ./output/weight_<M>D_<K>.msld headed by "# count M".
+void run_msld_weights(int M, int K, Run& run);
+
+/// glp_points: ./output/weight_<m>D_<N>.glp headed by "# N m", then the self-test lines of the
+/// primitive-root test.
+void run_glp_points(int m, int N, Run& run);
+
+/// The draw of a lattice program's generating vector: its random source and --search, with a
+/// line on standard error before a search that will take more than about two seconds.
+VectorDraw vector_draw(Run& run);
+
+/// After a search, the line on standard error that names the chosen vector.
+void report_search(const Run& run, const VectorChoice& choice);
+
+}  // namespace simplex_weights

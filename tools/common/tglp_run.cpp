@@ -1,0 +1,59 @@
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "good_lattice.h"
+#include "memory.h"
+#include "prime_table.h"
+#include "publication.h"
+#include "runs.h"
+#include "simplex_mapping.h"
+
+namespace simplex_weights {
+namespace {
+
+void say(const std::string& line) {
+  Writer err(STDERR_FILENO, Writer::Kind::kTrace);
+  err.text(line);
+}
+
+}  // namespace
+
+VectorDraw vector_draw(Run& run) {
+  VectorDraw how{.random = run.random, .candidates = run.options.search};
+  const std::string program = run.program;
+  how.on_long_search = [program](long long vectors, double seconds) {
+    char line[200];
+    std::snprintf(line, sizeof line, "%s: searching %lld generating vectors by CD2, about %.0f s\n",
+                  program.c_str(), vectors, seconds);
+    say(line);
+  };
+  return how;
+}
+
+void report_search(const Run& run, const VectorChoice& choice) {
+  if (run.options.search > 1) say(search_summary(run.program, choice));
+}
+
+void run_tglp_weights(int m, int samples, Run& run) {
+  Writer& trace = run.trace;
+  check_lattice_arguments(m, samples, kMinTglpDimension);
+  const int n = choose_modulus(readPrimes(samples), samples);
+  trace.text("value = ");
+  trace.integer(n);
+  trace.put('\n');
+
+  Publication publication("tglp", m, n, run.options.digits);
+  const std::size_t points = static_cast<std::size_t>(n);
+  const auto cube = allocate_for_overwrite<double>(static_cast<std::size_t>(m - 1) * points);
+  report_search(run, glp(trace, m - 1, n, cube.get(), vector_draw(run)));
+  const auto weight_vectors = allocate_for_overwrite<double>(static_cast<std::size_t>(m) * points);
+  RowPrinter rows(publication.rows(), RowFormat::kFixed);
+  transformation(rows, trace, m, n, cube.get(), weight_vectors.get());
+  publication.open_final();
+  publication.finish();
+}
+
+}  // namespace simplex_weights

@@ -1,0 +1,140 @@
+#include "inspect_report.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <optional>
+
+#include "checks.h"
+#include "exit_status.h"
+#include "failure.h"
+#include "figures.h"
+#include "number_text.h"
+#include "reading.h"
+#include "svg.h"
+
+namespace simplex_weights {
+namespace {
+
+struct Summary {
+  std::string path;
+  long long rows = 0;
+  int columns = 0;
+  std::optional<Uniformity> figures;
+  const char* status = "PASS";
+};
+
+// Six significant digits, or "-" for a figure that was not computed.
+std::string shown(const Figure& figure) {
+  return figure.value ? number_text(*figure.value, "%.6g") : "-";
+}
+
+std::string svg_name(const std::string& base, std::size_t index) {
+  if (index == 0) return base;
+  const std::size_t dot = base.rfind(".svg");
+  const std::string stem = dot == std::string::npos ? base : base.substr(0, dot);
+  return stem + "-" + std::to_string(index + 1) + ".svg";
+}
+
+bool ends_with(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void print_figure(Writer& out, const char* label, const Figure& figure) {
+  char line[64];
+  std::snprintf(line, sizeof line, "  %-32s ", label);
+  out.text(line);
+  out.text(shown(figure));
+  if (!figure.note.empty()) out.text(" (" + figure.note + ")");
+  out.put('\n');
+}
+
+void print_figures(Writer& out, const Uniformity& u, PointKind kind) {
+  print_figure(out, "closest pair distance", u.closest_pair);
+  print_figure(out, "mean nearest-neighbour distance", u.mean_nearest);
+  print_figure(out, "coefficient of variation", u.nearest_cv);
+  out.text("  (over " + std::to_string(u.distinct) + " distinct rows)\n");
+  print_figure(out, "coverage radius", u.coverage_radius);
+  print_figure(out, "energy log mean d^-2m", u.energy);
+  if (kind == PointKind::kCube) print_figure(out, "centred L2 discrepancy (CD2)", u.discrepancy);
+}
+
+void print_table(const std::vector<Summary>& summaries, Writer& out) {
+  char line[512];
+  std::snprintf(line, sizeof line, "\n%-40s %9s %4s %11s %11s %9s %11s %9s %11s  %s\n", "file",
+                "rows", "m", "closest", "mean-nn", "cv", "coverage", "energy", "cd2", "checks");
+  out.text(line);
+  for (const Summary& s : summaries) {
+    const Uniformity none;
+    const Uniformity& u = s.figures ? *s.figures : none;
+    std::snprintf(line, sizeof line, "%-40s %9lld %4d %11s %11s %9s %11s %9s %11s  %s\n",
+                  s.path.c_str(), s.rows, s.columns, shown(u.closest_pair).c_str(),
+                  shown(u.mean_nearest).c_str(), shown(u.nearest_cv).c_str(),
+                  shown(u.coverage_radius).c_str(), shown(u.energy).c_str(),
+                  shown(u.discrepancy).c_str(), s.status);
+    out.text(line);
+  }
+}
+
+// One file's section of the report; returns its status.
+int inspect_file(const std::string& path, std::size_t index, const InspectOptions& options,
+                 Writer& out, Summary& summary) {
+  const FileRows set = read_weight_set(path);
+  const PointKind kind =
+      options.all_cube || ends_with(path, ".glp") ? PointKind::kCube : PointKind::kWeights;
+  summary.rows = set.rows();
+  summary.columns = set.columns;
+  out.text(path + ": " + std::to_string(set.rows()) + " rows, " + std::to_string(set.columns) +
+           " columns, " + (kind == PointKind::kCube ? "unit-cube points" : "weight vectors") +
+           "\n");
+  const std::vector<long long> distinct = distinct_rows(set);
+  for (const Check& check : validate(set, kind, options.tolerance, distinct)) {
+    out.text(check.pass ? "  PASS  " : "  FAIL  ");
+    out.text(check.text + "\n");
+    if (!check.pass) summary.status = "FAIL";
+  }
+  summary.figures = measure_uniformity(set, kind, distinct);
+  if (summary.figures) print_figures(out, *summary.figures, kind);
+  if (!options.svg.empty() && !set.ragged && set.rows() > 0) {
+    const std::string picture = svg_name(options.svg, index);
+    try {
+      write_svg(set, kind, picture);
+    } catch (const Failure& failure) {
+      const std::string text = std::string(failure.message()) +
+                               (failure.detail().empty() ? "" : failure.detail() + "\n");
+      if (::write(STDERR_FILENO, text.data(), text.size()) < 0) {
+        // nothing more to do: the status says it
+      }
+      return kExitUnreadable;
+    }
+    out.text("  picture " + picture + "\n");
+  }
+  return summary.status[0] == 'F' ? kExitCheckFailed : kExitSuccess;
+}
+
+}  // namespace
+
+int inspect_files(const std::vector<std::string>& files, const InspectOptions& options,
+                  Writer& out) {
+  int status = kExitSuccess;
+  std::vector<Summary> summaries;
+  for (std::size_t index = 0; index < files.size(); ++index) {
+    Summary summary;
+    summary.path = files[index];
+    int file_status = kExitSuccess;
+    try {
+      file_status = inspect_file(files[index], index, options, out, summary);
+    } catch (const Failure& failure) {
+      out.text(std::string("  ERROR ") + failure.message());
+      summary.status = "ERROR";
+      file_status = kExitUnreadable;
+    }
+    status = std::max(status, file_status);
+    summaries.push_back(summary);
+  }
+  if (files.size() > 1) print_table(summaries, out);
+  return status;
+}
+
+}  // namespace simplex_weights

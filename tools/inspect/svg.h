@@ -1,0 +1,16 @@
+// The picture of weights_inspect: an SVG drawing of a file's rows.
+#pragma once
+
+#include <string>
+
+#include "checks.h"
+#include "reading.h"
+
+namespace simplex_weights {
+
+/// Writes an SVG picture: m = 2 a segment, m = 3 a ternary diagram, m >= 4 parallel coordinates,
+/// two-column cube files a square scatter; one mark (class "mark") per row. The file is
+/// published as the suite publishes a weight file, whole or not at all; throws Failure.
+void write_svg(const FileRows& set, PointKind kind, const std::string& path);
+
+}  // namespace simplex_weights

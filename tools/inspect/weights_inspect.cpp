@@ -1,0 +1,118 @@
+// weights_inspect [--cube] [--tolerance T] [--svg OUT.svg] FILE...: checks weight files, measures
+// how evenly they cover the simplex, and draws them.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "exit_status.h"
+#include "figures.h"
+#include "inspect_report.h"
+#include "process.h"
+#include "writer.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Syntax: weights_inspect [--cube] [--tolerance T] [--svg OUT.svg] FILE...\n"
+    "  FILE           a weight file (- for standard input): optional \"# rows columns\" header,\n"
+    "                 rows of numbers in any form strtod reads\n"
+    "  --cube         treat every file as unit-cube points (files ending in .glp always are)\n"
+    "  --tolerance T  allowed deviation of a row sum from 1 (default: columns x half a unit in\n"
+    "                 the last printed place, at most 1e-3)\n"
+    "  --svg OUT.svg  draw each file (the second file to OUT-2.svg, and so on)\n"
+    "Figures: closest pair, mean nearest-neighbour distance and its variation, coverage radius\n"
+    "(from at most 100000 reference points), energy (log of the mean of d^-2m over all pairs)\n"
+    "and, for cube files, the centred L2 discrepancy CD2; each is exact, or skipped with the\n"
+    "reason when it would need more than 2e9 pair terms.\n"
+    "Exit status: 0 every check passes, 1 a check fails, 2 a file cannot be read or parsed, or\n"
+    "the report or a picture cannot be written.\n";
+
+void say(const std::string& text) {
+  if (::write(STDERR_FILENO, text.data(), text.size()) < 0) {
+    // standard error is gone too: the status is all that is left
+  }
+}
+
+struct Command {
+  simplex_weights::InspectOptions options;
+  std::vector<std::string> files;
+  bool done = false;  // --help or --version
+  int status = simplex_weights::kExitSuccess;
+};
+
+Command parse(int argc, char** argv, simplex_weights::Writer& out) {
+  Command command;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "--version" || arg == "-V") {
+      out.text(arg[1] == 'h' || arg == "--help"
+                   ? kUsage
+                   : "weights_inspect (simplex-weights) " WEIGHTS_VERSION "\n");
+      command.done = true;
+      return command;
+    }
+    if (arg == "--cube") {
+      command.options.all_cube = true;
+    } else if ((arg == "--tolerance" || arg == "--svg") && i + 1 < argc) {
+      const char* value = argv[++i];
+      if (arg == "--svg") {
+        command.options.svg = value;
+        continue;
+      }
+      char* end = nullptr;
+      command.options.tolerance = std::strtod(value, &end);
+      if (*end != '\0' || !(command.options.tolerance >= 0)) {
+        say(std::string("weights_inspect: the tolerance ") + value + " is not a number >= 0\n");
+        command.done = true;
+        command.status = simplex_weights::kExitUnreadable;
+        return command;
+      }
+    } else if ((arg.rfind("--", 0) == 0 && arg != "--") || arg.empty()) {
+      say("weights_inspect: unknown option " + arg + "\n" + kUsage);
+      command.done = true;
+      command.status = simplex_weights::kExitUnreadable;
+      return command;
+    } else {
+      command.files.push_back(arg);
+    }
+  }
+  if (command.files.empty()) {
+    say(kUsage);
+    command.done = true;
+    command.status = simplex_weights::kExitUnreadable;
+  }
+  return command;
+}
+
+int run(int argc, char** argv) {
+  simplex_weights::Writer out(STDOUT_FILENO, simplex_weights::Writer::Kind::kFile);
+  const Command command = parse(argc, argv, out);
+  const int status = command.done
+                         ? command.status
+                         : simplex_weights::inspect_files(command.files, command.options, out);
+  if (!out.flush()) {
+    say(std::string("weights_inspect: the report could not be written: ") +
+        std::strerror(out.error()) + "\n");
+    return simplex_weights::kExitUnreadable;
+  }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  simplex_weights::prepare_process();
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    say("weights_inspect: not enough memory\n");
+  } catch (const std::exception& error) {
+    say(std::string("weights_inspect: ") + error.what() + "\n");
+  }
+  return simplex_weights::kExitUnreadable;
+}
