@@ -1,0 +1,221 @@
+// The Python module simplex_weights._core: the library's constructions and figures returning
+// numpy arrays that own the library's buffer, computed with the GIL released.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "simplex_weights/simplex_weights.h"
+
+namespace py = pybind11;
+namespace sw = simplex_weights;
+
+namespace {
+
+// The rows as a C-contiguous (rows, columns) float64 array whose base owns the library's buffer.
+py::array_t<double> to_array(sw::WeightSet&& set) {
+  auto owner = std::make_unique<std::vector<double>>(std::move(set.values));
+  if (owner->empty()) owner->reserve(1);  // a valid pointer for an empty array
+  double* data = owner->data();
+  const auto rows = static_cast<py::ssize_t>(set.rows);
+  const auto columns = static_cast<py::ssize_t>(set.columns);
+  py::capsule base(owner.get(),
+                   [](void* buffer) { delete static_cast<std::vector<double>*>(buffer); });
+  static_cast<void>(owner.release());  // the capsule owns it now
+  return py::array_t<double>({rows, columns},
+                             {columns * static_cast<py::ssize_t>(sizeof(double)),
+                              static_cast<py::ssize_t>(sizeof(double))},
+                             data, base);
+}
+
+using Matrix = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+// A two-dimensional array's rows as a weight set (a copy: figures and files need their own).
+sw::WeightSet to_weight_set(const Matrix& array) {
+  if (array.ndim() != 2) throw py::value_error("expected a two-dimensional array (rows, m)");
+  sw::WeightSet set;
+  set.rows = static_cast<std::size_t>(array.shape(0));
+  set.columns = static_cast<std::size_t>(array.shape(1));
+  set.values.assign(array.data(), array.data() + array.size());
+  return set;
+}
+
+// Runs a construction without the GIL, then hands its rows to Python.
+template <typename Build>
+py::array_t<double> built(Build build) {
+  sw::WeightSet set;
+  {
+    py::gil_scoped_release release;
+    set = build();
+  }
+  return to_array(std::move(set));
+}
+
+sw::Options options_of(unsigned seed, int search, bool unique) {
+  return sw::Options{.seed = seed, .search = search, .unique = unique};
+}
+
+sw::Construction construction_named(const std::string& name) {
+  static const std::pair<const char*, sw::Construction> kNames[] = {
+      {"tglp", sw::Construction::kTglp},
+      {"udh", sw::Construction::kUdh},
+      {"udh_product", sw::Construction::kUdhProduct},
+      {"gwud", sw::Construction::kGwud},
+      {"gwud_product", sw::Construction::kGwudProduct},
+      {"msld", sw::Construction::kMsld},
+      {"glp_cube", sw::Construction::kGlpCube},
+  };
+  for (const auto& [known, construction] : kNames) {
+    if (name == known) return construction;
+  }
+  throw py::value_error("unknown construction '" + name +
+                        "': one of tglp, udh, udh_product, gwud, gwud_product, msld, glp_cube");
+}
+
+sw::RowFormat format_named(const std::string& name) {
+  if (name == "fixed") return sw::RowFormat::kFixed;
+  if (name == "scientific") return sw::RowFormat::kScientific;
+  if (name == "separated") return sw::RowFormat::kFixedSeparated;
+  throw py::value_error("unknown row format '" + name + "': fixed, scientific or separated");
+}
+
+py::object optional_value(const std::optional<double>& value) {
+  return value ? py::object(py::float_(*value)) : py::object(py::none());
+}
+
+py::dict figures_dict(const sw::Figures& f) {
+  py::dict result;
+  result["rows"] = f.rows;
+  result["distinct"] = f.distinct;
+  result["closest_pair"] = optional_value(f.closest_pair);
+  result["mean_nearest"] = optional_value(f.mean_nearest);
+  result["nearest_cv"] = optional_value(f.nearest_cv);
+  result["coverage_radius"] = optional_value(f.coverage_radius);
+  result["energy"] = optional_value(f.energy);
+  result["discrepancy"] = optional_value(f.discrepancy);
+  py::dict notes;
+  notes["closest_pair"] = f.closest_pair_note;
+  notes["mean_nearest"] = f.mean_nearest_note;
+  notes["coverage_radius"] = f.coverage_radius_note;
+  notes["energy"] = f.energy_note;
+  notes["discrepancy"] = f.discrepancy_note;
+  result["notes"] = notes;
+  return result;
+}
+
+// The programs' messages end in a newline; Python's do not.
+std::string without_newline(std::string text) {
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+constexpr const char* kLatticeDoc =
+    "seed fixes the generator (the programs' --seed); search > 1 draws that many candidate\n"
+    "generating vectors and keeps the one whose lattice has the least centred L2 discrepancy.";
+
+}  // namespace
+
+PYBIND11_MODULE(_core, module) {
+  module.doc() =
+      "Uniform-design weight vectors for multi-objective optimisation, in memory: every\n"
+      "construction returns a C-contiguous float64 array of shape (rows, m), the rows the\n"
+      "suite's program of the same name writes, exactly.";
+
+  py::register_exception_translator([](std::exception_ptr failure) {
+    try {
+      if (failure) std::rethrow_exception(failure);
+    } catch (const sw::InvalidArgument& refusal) {
+      PyErr_SetString(PyExc_ValueError, without_newline(refusal.what()).c_str());
+    } catch (const sw::Error& error) {
+      PyObject* type = error.code() == sw::ErrorCode::kIo ? PyExc_OSError : PyExc_RuntimeError;
+      std::string text = without_newline(error.what());
+      if (!error.detail().empty()) text += " (" + error.detail() + ")";
+      PyErr_SetString(type, text.c_str());
+    }
+  });
+
+  module.def(
+      "tglp",
+      [](int m, int samples, unsigned seed, int search) {
+        return built([=] { return sw::tglp(m, samples, options_of(seed, search, false)); });
+      },
+      py::arg("m"), py::arg("samples"), py::kw_only(), py::arg("seed") = 1u, py::arg("search") = 1,
+      (std::string("Good lattice points carried onto the simplex: the first prime n >= samples\n"
+                   "rows of m components (tglp_weights m samples). ") +
+       kLatticeDoc)
+          .c_str());
+  module.def(
+      "udh", [](int k, int n) { return built([=] { return sw::udh(k, n); }); }, py::arg("m"),
+      py::arg("n"), "Hammersley-type weight vectors, n rows of m components (udh_weights m n).");
+  module.def(
+      "udh_product", [](int k, int n) { return built([=] { return sw::udh_product(k, n); }); },
+      py::arg("m"), py::arg("n"),
+      "The Hammersley-type vectors with product completion (udh_weights_prod m n).");
+  module.def(
+      "gwud", [](int m, int n) { return built([=] { return sw::gwud(m, n); }); }, py::arg("m"),
+      py::arg("n"), "Irrational-constant lattice weight vectors, n rows (gwud_weights m n).");
+  module.def(
+      "gwud_product", [](int m, int n) { return built([=] { return sw::gwud_product(m, n); }); },
+      py::arg("m"), py::arg("n"),
+      "The irrational-constant lattice with product completion (gwud_weights_prod m n).");
+  module.def(
+      "msld",
+      [](int M, int K, bool unique) {
+        return built([=] { return sw::msld(M, K, options_of(1, 1, unique)); });
+      },
+      py::arg("m"), py::arg("layers"), py::kw_only(), py::arg("unique") = false,
+      "Multi-layer simplex-lattice design (msld_weights m layers); unique=True keeps each\n"
+      "distinct row once, in the order of first appearance.");
+  module.def(
+      "glp_cube",
+      [](int m, int n, unsigned seed, int search) {
+        return built([=] { return sw::glp_cube(m, n, options_of(seed, search, false)); });
+      },
+      py::arg("m"), py::arg("n"), py::kw_only(), py::arg("seed") = 1u, py::arg("search") = 1,
+      (std::string("The good-lattice-point set of n points in the unit cube of dimension m\n"
+                   "(glp_points m n). ") +
+       kLatticeDoc)
+          .c_str());
+  module.def(
+      "planned_rows",
+      [](const std::string& name, int first, int second, unsigned seed, int search, bool unique) {
+        return sw::planned_rows(construction_named(name), first, second,
+                                options_of(seed, search, unique));
+      },
+      py::arg("construction"), py::arg("first"), py::arg("second"), py::kw_only(),
+      py::arg("seed") = 1u, py::arg("search") = 1, py::arg("unique") = false,
+      "The rows a construction returns for these arguments, known before generating.");
+  module.def(
+      "figures",
+      [](const Matrix& weights, bool cube) {
+        sw::WeightSet set = to_weight_set(weights);
+        sw::Figures result;
+        {
+          py::gil_scoped_release release;
+          result = sw::figures(set, cube ? sw::PointKind::kCube : sw::PointKind::kWeights);
+        }
+        return figures_dict(result);
+      },
+      py::arg("weights"), py::kw_only(), py::arg("cube") = false,
+      "The figures of uniformity weights_inspect prints, as a dict: rows, distinct, closest_pair,\n"
+      "mean_nearest, nearest_cv, coverage_radius, energy, discrepancy (cube points only) and\n"
+      "notes; a figure over the pair budget is None, with the reason in notes.");
+  module.def(
+      "load", [](const std::string& path) { return to_array(sw::load(path)); }, py::arg("path"),
+      "Reads a weight file (header optional, rows of numbers) into a (rows, m) array.");
+  module.def(
+      "save",
+      [](const std::string& path, const Matrix& weights, const std::string& format, int digits,
+         bool header) {
+        sw::save(path, to_weight_set(weights), format_named(format), digits, header);
+      },
+      py::arg("path"), py::arg("weights"), py::kw_only(), py::arg("format") = "scientific",
+      py::arg("digits") = 17, py::arg("header") = true,
+      "Writes the rows as a weight file: the \"# rows m\" header, then one row per line as\n"
+      "'fixed' (\"%f \"), 'scientific' (\"%e \", the default) or 'separated' (\"%lf\" between\n"
+      "blanks), with digits after the point (17 reads back exactly).");
+}

@@ -1,0 +1,232 @@
+// The public interface against the programs: the same rows, byte for byte once formatted, the
+// same random sequence as the C library, and no state shared between calls.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "simplex_weights/simplex_weights.h"
+
+namespace simplex_weights {
+namespace {
+
+TEST(GlibcRandom, GivesTheSequenceOfRandAfterSrand) {
+  for (unsigned seed : {0u, 1u, 2u, 7u, 12345u, 2147483647u, 2147483648u, 4294967295u}) {
+    std::srand(seed);
+    GlibcRandom random(seed);
+    for (int i = 0; i < 10000; ++i) ASSERT_EQ(random.next(), std::rand()) << seed << " " << i;
+  }
+  std::srand(20261209);
+  GlibcRandom random(20261209);
+  for (int i = 0; i < 1000000; ++i) ASSERT_EQ(random.next(), std::rand()) << i;
+}
+
+TEST(GlibcRandom, SourcesInThreadsDoNotInterfere) {
+  auto draws = [](unsigned seed) {
+    GlibcRandom random(seed);
+    std::vector<int> values(200000);
+    for (int& value : values) value = random.next();
+    return values;
+  };
+  const std::vector<int> alone_a = draws(3);
+  const std::vector<int> alone_b = draws(4);
+  std::vector<int> a, b;
+  std::thread first([&] { a = draws(3); });
+  std::thread second([&] { b = draws(4); });
+  first.join();
+  second.join();
+  EXPECT_EQ(a, alone_a);
+  EXPECT_EQ(b, alone_b);
+}
+
+// Runs a program of the suite in a fresh directory and returns the file it leaves.
+class ProgramFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/simplex-weights-api-XXXXXX";
+    directory_ = ::mkdtemp(pattern);
+    std::filesystem::create_directory(directory_ / "output");
+  }
+  void TearDown() override { std::filesystem::remove_all(directory_); }
+
+  std::string run(const std::string& command, const std::string& file) {
+    const std::string line =
+        "cd '" + directory_.string() + "' && " WEIGHTS_BIN_DIR "/" + command + " > /dev/null 2>&1";
+    EXPECT_EQ(std::system(line.c_str()), 0) << command;
+    std::ifstream in(directory_ / file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  std::filesystem::path directory_;
+};
+
+std::string two_digit(int m) { return (m < 10 ? "0" : "") + std::to_string(m); }
+
+std::string formatted(Construction construction, const WeightSet& set, int digits = 6) {
+  const FileLayout layout = program_layout(construction);
+  return format_weight_file(set, layout.format, digits, layout.header);
+}
+
+TEST_F(ProgramFiles, EveryConstructionGivesTheProgramsRows) {
+  struct Case {
+    Construction construction;
+    const char* program;
+    const char* extension;
+    int first, second;
+  };
+  const Case cases[] = {
+      {Construction::kUdh, "udh_weights", "udh", 3, 91},
+      {Construction::kUdh, "udh_weights", "udh", 12, 40},
+      {Construction::kGwud, "gwud_weights", "gwud", 5, 210},
+      {Construction::kGwudProduct, "gwud_weights_prod", "gwud", 3, 50},
+      {Construction::kMsld, "msld_weights", "msld", 3, 4},
+      {Construction::kMsld, "msld_weights", "msld", 2, 7},
+  };
+  for (const Case& c : cases) {
+    const std::string file = std::string("output/weight_") + two_digit(c.first) + "D_" +
+                             std::to_string(c.second) + "." + c.extension;
+    for (int digits : {6, 17}) {
+      const std::string args = std::string(c.program) + " --digits " + std::to_string(digits) +
+                               " " + std::to_string(c.first) + " " + std::to_string(c.second);
+      const WeightSet set = generate(c.construction, c.first, c.second);
+      EXPECT_EQ(formatted(c.construction, set, digits), run(args, file)) << args;
+      EXPECT_EQ(static_cast<long long>(set.rows), planned_rows(c.construction, c.first, c.second));
+    }
+  }
+  // udh_weights_prod writes into the working directory itself.
+  const WeightSet product = udh_product(4, 30);
+  EXPECT_EQ(formatted(Construction::kUdhProduct, product),
+            run("udh_weights_prod 4 30", "weight_04D_30.udh"));
+}
+
+TEST_F(ProgramFiles, SeededLatticesGiveTheProgramsRows) {
+  for (unsigned seed : {1u, 42u}) {
+    for (int search : {1, 20}) {
+      const Options options{.seed = seed, .search = search};
+      const std::string flags =
+          " --seed " + std::to_string(seed) + " --search " + std::to_string(search) + " ";
+      const WeightSet weights = tglp(4, 100, options);
+      EXPECT_EQ(planned_rows(Construction::kTglp, 4, 100, options), 101);
+      EXPECT_EQ(formatted(Construction::kTglp, weights),
+                run("tglp_weights" + flags + "4 100", "output/weight_04D_101.tglp"));
+      const WeightSet cube = glp_cube(3, 101, options);
+      EXPECT_EQ(formatted(Construction::kGlpCube, cube),
+                run("glp_points" + flags + "3 101", "output/weight_03D_101.glp"));
+    }
+  }
+}
+
+TEST(Constructions, RefuseArgumentsWithTheProgramsWords) {
+  try {
+    tglp(1, 100);
+    FAIL();
+  } catch (const InvalidArgument& refusal) {
+    EXPECT_STREQ(refusal.what(), "Error... the dimension should lie in 2 .. 1000\n");
+    EXPECT_EQ(refusal.code(), ErrorCode::kInvalidArgument);
+  }
+  EXPECT_THROW(tglp(3, 20001), std::invalid_argument);
+  EXPECT_THROW(udh(23, 10), std::invalid_argument);
+  EXPECT_THROW(udh(22, 100000000), std::invalid_argument);
+  EXPECT_THROW(gwud(11, 10), std::invalid_argument);
+  EXPECT_THROW(msld(0, 3), std::invalid_argument);
+  EXPECT_THROW(msld(3, 100001), std::invalid_argument);
+  EXPECT_THROW(glp_cube(3, 2), std::invalid_argument);
+  EXPECT_THROW(tglp(3, 100, {.search = 0}), std::invalid_argument);
+  EXPECT_THROW(planned_rows(Construction::kMsld, 2, 0), std::invalid_argument);
+}
+
+TEST(Constructions, PlannedRowsAreTheRowsReturned) {
+  EXPECT_EQ(planned_rows(Construction::kTglp, 5, 91), 97);
+  EXPECT_EQ(planned_rows(Construction::kTglp, 3, 3), 3);
+  EXPECT_EQ(planned_rows(Construction::kTglp, 3, 20000), 20011);
+  EXPECT_EQ(planned_rows(Construction::kUdh, 3, -4), 0);
+  EXPECT_EQ(udh(3, -4).rows, 0u);
+  EXPECT_EQ(planned_rows(Construction::kMsld, 5, 5), 231);
+  EXPECT_EQ(msld(5, 5).rows, 231u);
+  const WeightSet unique = msld(5, 5, {.unique = true});
+  EXPECT_EQ(static_cast<long long>(unique.rows),
+            planned_rows(Construction::kMsld, 5, 5, {.unique = true}));
+  EXPECT_EQ(unique.rows, 231u - 130u);
+}
+
+TEST(Constructions, UniqueKeepsTheFirstOfEachRowInOrder) {
+  const WeightSet all = msld(3, 4);
+  const WeightSet unique = msld(3, 4, {.unique = true});
+  std::vector<std::vector<double>> expected;
+  for (std::size_t i = 0; i < all.rows; ++i) {
+    std::vector<double> row(all.row(i), all.row(i) + all.columns);
+    if (std::find(expected.begin(), expected.end(), row) == expected.end()) {
+      expected.push_back(row);
+    }
+  }
+  ASSERT_EQ(unique.rows, expected.size());
+  for (std::size_t i = 0; i < unique.rows; ++i) {
+    EXPECT_EQ(std::vector<double>(unique.row(i), unique.row(i) + 3), expected[i]);
+  }
+}
+
+TEST(Constructions, ASeedGivesTheSameSetInEveryThread) {
+  const WeightSet alone = tglp(5, 211, {.seed = 9, .search = 8});
+  WeightSet in_thread[2];
+  std::thread a([&] { in_thread[0] = tglp(5, 211, {.seed = 9, .search = 8}); });
+  std::thread b([&] { in_thread[1] = tglp(5, 211, {.seed = 10, .search = 8}); });
+  a.join();
+  b.join();
+  EXPECT_EQ(in_thread[0].values, alone.values);
+  EXPECT_NE(in_thread[1].values, alone.values);
+}
+
+TEST(TextFormat, SavedFilesLoadBackExactlyAtSeventeenDigits) {
+  const WeightSet set = gwud(4, 64);
+  const std::string path = ::testing::TempDir() + "/simplex-weights-saved.txt";
+  save(path, set, RowFormat::kScientific, 17);
+  const WeightSet loaded = load(path);
+  EXPECT_EQ(loaded.rows, set.rows);
+  EXPECT_EQ(loaded.columns, set.columns);
+  EXPECT_EQ(loaded.values, set.values);
+  std::ofstream(path) << "# 2 2\n0.5 0.5\n0.25\n";
+  try {
+    load(path);
+    FAIL();
+  } catch (const Error& error) {
+    EXPECT_EQ(error.code(), ErrorCode::kParse);
+  }
+  std::filesystem::remove(path);
+  EXPECT_THROW(load(path), Error);
+}
+
+TEST(Figures, MatchHandComputedValuesOfASmallSet) {
+  // The three vertices of the triangle: every pair is sqrt(2) apart.
+  const WeightSet vertices{.rows = 3, .columns = 3, .values = {1, 0, 0, 0, 1, 0, 0, 0, 1}};
+  const Figures f = figures(vertices);
+  EXPECT_EQ(f.distinct, 3);
+  EXPECT_NEAR(*f.closest_pair, std::sqrt(2.0), 1e-12);
+  EXPECT_NEAR(*f.mean_nearest, std::sqrt(2.0), 1e-12);
+  EXPECT_NEAR(*f.nearest_cv, 0, 1e-12);
+  // The mean of d^-6 over the pairs is 2^-3.
+  EXPECT_NEAR(*f.energy, std::log(0.125), 1e-12);
+  EXPECT_DOUBLE_EQ(largest_row_sum_error(vertices), 0);
+  EXPECT_TRUE(all_non_negative(vertices));
+  for (const CheckResult& check : checks(vertices)) EXPECT_TRUE(check.pass) << check.text;
+  const WeightSet one{.rows = 1, .columns = 2, .values = {0.5, 0.5}};
+  EXPECT_THROW(figures(one), std::invalid_argument);
+}
+
+TEST(Figures, DiscrepancyOfACubeSetIsTheLibrarysOwn) {
+  const WeightSet cube = glp_cube(2, 13, {.seed = 3});
+  const Figures f = figures(cube, PointKind::kCube);
+  EXPECT_DOUBLE_EQ(*f.discrepancy, centred_l2_discrepancy(cube.values.data(), 13, 2));
+}
+
+}  // namespace
+}  // namespace simplex_weights
