@@ -124,7 +124,8 @@ WeightSet msld(int M, int K, const Options& options) {
   simplex_lattice_design(layer_rows, quiet.writer, M, K);
   WeightSet set = sink.take();
   set.columns = static_cast<std::size_t>(M);
-  return options.unique ? unique_rows(set) : set;
+  if (options.unique) return unique_rows(set);
+  return set;
 }
 
 WeightSet glp_cube(int m, int N, const Options& options) {

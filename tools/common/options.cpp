@@ -150,7 +150,7 @@ int parse_options(int argc, char** argv, bool draws_random, CommandOptions& opti
 }
 
 std::string options_help(bool draws_random) {
-  std::string help = "CommandOptions (before the two integers; -- ends them):\n";
+  std::string help = "Options (before the two integers; -- ends them):\n";
   for (const OptionEntry& entry : kOptionTable) {
     if ((entry.option == Option::kSeed || entry.option == Option::kSearch) && !draws_random)
       continue;
