@@ -11,7 +11,7 @@ build_packages=(cmake g++ make libgtest-dev libnanoflann-dev pybind11-dev python
 # The tests and CI: end-to-end runners, a real NSGA-III client, pkg-config for the installed-tree
 # consumer, pip and venv for the source install, clang tools, valgrind, packaging and lint.
 test_packages=(python3 python3-scipy python3-deap python3-pip python3-venv python3-setuptools python3-wheel
-               pkg-config clang libclang-rt-14-dev clang-format clang-tidy valgrind groff-base
+               libpagmo-dev pkg-config clang libclang-rt-14-dev clang-format clang-tidy valgrind groff-base
                dpkg-dev lintian)
 
 case "${1:-all}" in

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <set>
 #include <vector>
 
 #include "arguments.h"
@@ -38,20 +37,6 @@ int tglp_modulus(int samples) {
   const std::size_t read = std::min(table.size(), static_cast<std::size_t>(samples));
   return choose_modulus(std::vector<int>(table.begin(), table.begin() + static_cast<long>(read)),
                         samples);
-}
-
-// Keeps each distinct row once, in the order of first appearance.
-WeightSet unique_rows(const WeightSet& set) {
-  std::set<std::vector<double>> seen;
-  WeightSet result;
-  result.columns = set.columns;
-  for (std::size_t i = 0; i < set.rows; ++i) {
-    std::vector<double> row(set.row(i), set.row(i) + set.columns);
-    if (!seen.insert(row).second) continue;
-    result.values.insert(result.values.end(), row.begin(), row.end());
-    ++result.rows;
-  }
-  return result;
 }
 
 WeightSet hammersley_set(const HammersleyBuild& build, int k, int N) {
@@ -175,7 +160,10 @@ long long planned_rows(Construction construction, int first, int second, const O
       check_lattice_weights_arguments(first);
       return std::max(second, 0);
     case Construction::kMsld:
-      if (options.unique) return static_cast<long long>(msld(first, second, options).rows);
+      if (options.unique) {
+        check_msld_arguments(first, second);
+        return design_distinct_row_count(first, second);
+      }
       return check_msld_arguments(first, second);
     case Construction::kGlpCube:
       check_search(options);

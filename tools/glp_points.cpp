@@ -13,6 +13,7 @@ const simplex_weights::ProgramInfo kProgram{
     .syntax = "Syntax: %s dimension samples\n",
     .failure_status = simplex_weights::kExitFailure,
     .seeds_random = true,
+    .weight_vectors = false,
     .argument_help =
         "  dimension  dimension m of the cube, " +
         simplex_weights::range_text(simplex_weights::cube_lattice::kMinDimension,

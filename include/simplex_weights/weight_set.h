@@ -37,4 +37,24 @@ class CollectingSink final : public RowSink {
   WeightSet set_;
 };
 
+/// A sink that passes each distinct row on once, in the order of first appearance (rows equal
+/// value for value are one row).
+class DistinctRows final : public RowSink {
+ public:
+  explicit DistinctRows(RowSink& next);
+  ~DistinctRows() override;
+  void row(const double* values, int count) override;
+  /// Rows passed on so far.
+  long long passed() const { return passed_; }
+
+ private:
+  struct Seen;
+  RowSink& next_;
+  Seen* seen_;
+  long long passed_ = 0;
+};
+
+/// Each distinct row of `set` once, in the order of first appearance.
+WeightSet unique_rows(const WeightSet& set);
+
 }  // namespace simplex_weights

@@ -96,6 +96,15 @@ long long design_row_count(int M, int K) {
   return rows > kMaxDesignRows ? -1 : rows;
 }
 
+long long design_distinct_row_count(int M, int K) {
+  if (M == 1) return 1;  // every row is (1)
+  if (M == 2) return K + 1LL;
+  if (K <= 0) return M + 1LL;
+  // The centroid, the M K edge ends of the layers (the last layer's are the vertices), and the
+  // r points inside each of the M edges of layer r.
+  return 1 + static_cast<long long>(M) * K + static_cast<long long>(M) * K * (K + 1) / 2;
+}
+
 void pointLayer(LayerRowWriter& rows, Writer& trace, int M, int r, int i, int K, const double* C,
                 const double* B, double* out) {
   const std::size_t width = static_cast<std::size_t>(M);

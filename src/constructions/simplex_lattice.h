@@ -17,6 +17,10 @@ struct LayerRowWriter {
 /// Rows of the design for M objectives and K layers, or -1 past kMaxDesignRows.
 long long design_row_count(int M, int K);
 
+/// Distinct rows of that design (each vertex, the centroid, and every layer point once), for
+/// arguments design_row_count accepts.
+long long design_distinct_row_count(int M, int K);
+
 /// Writes the edge of vertex i on layer r: r layer points, each after the edge's two ends.
 void pointLayer(LayerRowWriter& rows, Writer& trace, int M, int r, int i, int K, const double* C,
                 const double* B, double* out);

@@ -159,6 +159,18 @@ TEST(Constructions, PlannedRowsAreTheRowsReturned) {
   EXPECT_EQ(unique.rows, 231u - 130u);
 }
 
+TEST(Constructions, TheDistinctRowCountIsKnownBeforeGenerating) {
+  for (int M = 1; M <= 7; ++M) {
+    for (int K = 0; K <= 6; ++K) {
+      if (M == 2 && K == 0) continue;
+      const Options unique{.unique = true};
+      EXPECT_EQ(static_cast<long long>(msld(M, K, unique).rows),
+                planned_rows(Construction::kMsld, M, K, unique))
+          << M << " " << K;
+    }
+  }
+}
+
 TEST(Constructions, UniqueKeepsTheFirstOfEachRowInOrder) {
   const WeightSet all = msld(3, 4);
   const WeightSet unique = msld(3, 4, {.unique = true});

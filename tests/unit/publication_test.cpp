@@ -39,7 +39,7 @@ class PublicationTest : public ::testing::Test {
     fs::remove_all(directory_);
   }
   static void publish(const std::string& rows) {
-    Publication publication("gwud", 3, 2, 6);
+    Publication publication(staged_file_name("gwud", 3, 2), true, kStandardMessages, 6);
     publication.rows().text(rows);
     publication.open_final();
     publication.finish();
@@ -99,21 +99,22 @@ TEST_F(PublicationTest, AFailedWriteKeepsThePreviousFileAndRemovesTheHiddenOne) 
   EXPECT_FALSE(fs::exists(kHidden));
 }
 
-TEST_F(PublicationTest, AWeightFileNameThatCannotTakeAFileKeepsTheStagedRows) {
+TEST_F(PublicationTest, AWeightFileNameThatCannotTakeAFileLeavesNothingBehind) {
   fs::create_directory(kFinal);
   EXPECT_EQ(failure_of([] { publish("0.5 \n"); }),
             "Error to open the file ./output/weight_03D_2.gwud.\n"
             "|./output/weight_03D_2.gwud: is a directory, not a file");
-  EXPECT_EQ(slurp(kHidden), "0.5 \n");
+  EXPECT_FALSE(fs::exists(kHidden));
   fs::remove(kFinal);
   ASSERT_EQ(::mkfifo(kFinal, 0600), 0);
   EXPECT_EQ(failure_of([] { publish("0.5 \n"); }),
             "Error to open the file ./output/weight_03D_2.gwud.\n"
             "|./output/weight_03D_2.gwud: is a FIFO, not a file");
+  EXPECT_FALSE(fs::exists(kHidden));
 }
 
 TEST_F(PublicationTest, AnAbandonedPublicationRemovesItsHiddenFile) {
-  { Publication publication("gwud", 3, 2, 6); }
+  { Publication publication(staged_file_name("gwud", 3, 2), true, kStandardMessages, 6); }
   EXPECT_TRUE(fs::is_empty("output"));
 }
 
@@ -124,12 +125,13 @@ TEST_F(PublicationTest, AMissingDirectoryIsNamedWithAHint) {
             "|./output/.weight_03D_2.gwud: No such file or directory (create the directory "
             "./output first)");
   // A direct publication speaks of the weight file itself.
-  EXPECT_EQ(failure_of([] {
-              Publication publication("./output/weight_03D_4.udh", {"open %s\n", "write %s\n"});
-            }),
-            "open ./output/weight_03D_4.udh\n"
-            "|./output/weight_03D_4.udh: No such file or directory (create the directory "
-            "./output first)");
+  EXPECT_EQ(
+      failure_of([] {
+        Publication publication("./output/weight_03D_4.udh", false, {"open %s\n", "write %s\n"}, 6);
+      }),
+      "open ./output/weight_03D_4.udh\n"
+      "|./output/weight_03D_4.udh: No such file or directory (create the directory "
+      "./output first)");
 }
 
 }  // namespace

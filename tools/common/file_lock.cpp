@@ -106,11 +106,6 @@ int FileClaim::publish_as(const std::string& final_path) {
   return 0;
 }
 
-void FileClaim::keep() {
-  forget_on_signal(signal_slot_);
-  release();
-}
-
 void FileClaim::release() {
   ::close(fd_);  // closing releases the lock
   fd_ = -1;

@@ -13,7 +13,7 @@ class FileClaim {
   FileClaim() = default;
   FileClaim(const FileClaim&) = delete;
   FileClaim& operator=(const FileClaim&) = delete;
-  /// Removes the claimed file unless it was published or kept, then releases the lock.
+  /// Removes the claimed file unless it was published, then releases the lock.
   ~FileClaim();
 
   /// Creates `path` for this run, exclusively and never through a link, and locks it; until
@@ -29,9 +29,6 @@ class FileClaim {
   /// Renames the claimed file onto `final_path` and ends the claim; returns 0 or the errno of
   /// the failed rename (the claim then goes on).
   int publish_as(const std::string& final_path);
-
-  /// Ends the claim and leaves the file where it is.
-  void keep();
 
  private:
   void release();

@@ -31,8 +31,9 @@ void warn_composite_modulus(int N) {
 void run_glp_points(int m, int N, Run& run) {
   check_lattice_arguments(m, N, cube_lattice::kMinDimension);
   if (m >= 2 && !is_prime(N)) warn_composite_modulus(N);
-  Publication publication("glp", m, N, run.options.digits);
-  write_header(publication.rows(), N, m);  // one row per lattice point
+  Publication publication(weight_file_path(run, staged_file_name("glp", m, N), m, N), true,
+                          kStandardMessages, run.options.digits);
+  if (writes_header(run, true)) write_header(publication.rows(), N, m);  // one row per point
   RowPrinter rows(publication.rows(), RowFormat::kScientific);
   report_search(run, cube_lattice::glp(rows, run.trace, m, N, vector_draw(run)));
   publication.open_final();

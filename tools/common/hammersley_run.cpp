@@ -15,10 +15,11 @@ void run_hammersley(const HammersleyBuild& build, int k, int N, Run& run) {
     trace_sums(build, k, N, run.trace);
     run.trace.flush();
   }
-  Publication publication(hammersley_file_name(build, k, N), kHammersleyMessages,
-                          run.options.digits);
-  if (build.traces_and_heads) write_header(publication.rows(), N, k);
-  RowPrinter rows(publication.rows(), RowFormat::kFixedSeparated);
+  const long long count = N > 0 ? N : 0;
+  Publication publication(weight_file_path(run, hammersley_file_name(build, k, N), k, count), false,
+                          kHammersleyMessages, run.options.digits);
+  if (writes_header(run, build.traces_and_heads)) write_header(publication.rows(), N, k);
+  RowPrinter rows(publication.rows(), RowFormat::kFixedSeparated, run.options.exact_sums);
   hammersley_rows(build, k, N, rows);
   publication.open_final();
   publication.finish();

@@ -13,18 +13,23 @@ constexpr FileMessages kMsldMessages = {"Error to open the file %s\n",
 }  // namespace
 
 void run_msld_weights(int M, int K, Run& run) {
-  const long long expected_rows = check_msld_arguments(M, K);
-  Publication publication("msld", M, K, run.options.digits, kMsldMessages);
+  const long long design_rows = check_msld_arguments(M, K);
+  const long long expected_rows =
+      run.options.unique ? design_distinct_row_count(M, K) : design_rows;
+  Publication publication(weight_file_path(run, staged_file_name("msld", M, K), M, expected_rows),
+                          true, kMsldMessages, run.options.digits);
   // The header comes first: the count follows from M and K, and the run must then match it.
-  write_header(publication.rows(), expected_rows, M);
-  RowPrinter printer(publication.rows(), RowFormat::kFixed);
-  LayerRowWriter rows{printer, K};
+  if (writes_header(run, true)) write_header(publication.rows(), expected_rows, M);
+  RowPrinter printer(publication.rows(), RowFormat::kFixed, run.options.exact_sums);
+  DistinctRows distinct(printer);
+  LayerRowWriter rows{run.options.unique ? static_cast<RowSink&>(distinct) : printer, K};
   simplex_lattice_design(rows, run.trace, M, K);
   publication.open_final();
   run.trace.text("count ");
   run.trace.integer(rows.count);
   run.trace.put('\n');
-  if (rows.count != expected_rows) {
+  const long long written = run.options.unique ? distinct.passed() : rows.count;
+  if (written != expected_rows) {
     throw Failure("Error... the run wrote another number of rows than its header states\n");
   }
   publication.finish();

@@ -11,7 +11,19 @@
 namespace simplex_weights {
 namespace {
 
-enum class Option { kSeed, kSearch, kQuiet, kDigits, kHelp, kVersion };
+enum class Option {
+  kSeed,
+  kSearch,
+  kQuiet,
+  kDigits,
+  kOutput,
+  kHeader,
+  kNoHeader,
+  kExactSums,
+  kUnique,
+  kHelp,
+  kVersion
+};
 
 struct OptionEntry {
   Option option;
@@ -32,6 +44,17 @@ constexpr OptionEntry kOptionTable[] = {
      "no trace on standard output; failure messages go to standard error"},
     {Option::kDigits, "digits", 0, "D",
      "write the rows' values with D digits after the decimal point (1 .. 17, default 6)"},
+    {Option::kOutput, "output", 'o', "PATH",
+     "publish the weight file at PATH instead of its default name; {m} and {n} in PATH\n"
+     "                    stand for its columns and rows; - writes it to standard output\n"
+     "                    (no trace then, every message on standard error)"},
+    {Option::kHeader, "header", 0, nullptr, "start the file with the \"# rows columns\" line"},
+    {Option::kNoHeader, "no-header", 0, nullptr, "leave the \"# rows columns\" line out"},
+    {Option::kExactSums, "exact-sums", 0, nullptr,
+     "print every row so that its printed values sum to exactly 1 (each value within one\n"
+     "                    unit in the last printed place of the row's largest value)"},
+    {Option::kUnique, "unique", 0, nullptr,
+     "write each distinct row once, in the order of first appearance"},
     {Option::kHelp, "help", 'h', nullptr, "print this help and exit"},
     {Option::kVersion, "version", 'V', nullptr, "print the version and exit"},
 };
@@ -67,8 +90,24 @@ std::optional<unsigned long long> whole_number(std::string_view text, unsigned l
   return value;
 }
 
-void apply(const OptionEntry& entry, std::string_view value, bool draws_random,
+// Whether a program takes the option at all.
+bool in_scope(Option option, const OptionScope& scope) {
+  switch (option) {
+    case Option::kSeed:
+    case Option::kSearch:
+      return scope.draws_random;
+    case Option::kUnique:
+      return scope.repeats_rows;
+    case Option::kExactSums:
+      return scope.weight_vectors;
+    default:
+      return true;
+  }
+}
+
+void apply(const OptionEntry& entry, std::string_view value, const OptionScope& scope,
            CommandOptions& options) {
+  const bool draws_random = scope.draws_random;
   const std::string name = std::string("--") + entry.long_name;
   switch (entry.option) {
     case Option::kSeed: {
@@ -105,6 +144,25 @@ void apply(const OptionEntry& entry, std::string_view value, bool draws_random,
       options.digits = static_cast<int>(*digits);
       break;
     }
+    case Option::kOutput:
+      if (value.empty()) throw OptionError(name + " needs a path, not an empty word");
+      options.output = std::string(value);
+      break;
+    case Option::kHeader:
+    case Option::kNoHeader:
+      options.header = entry.option == Option::kHeader;
+      break;
+    case Option::kExactSums:
+      if (!scope.weight_vectors) {
+        throw OptionError(name + " is refused: this program writes unit-cube points, not weights");
+      }
+      options.exact_sums = true;
+      break;
+    case Option::kUnique:
+      if (!scope.repeats_rows)
+        throw OptionError(name + " is refused: this program repeats no rows");
+      options.unique = true;
+      break;
     case Option::kQuiet:
       options.quiet = true;
       break;
@@ -119,7 +177,7 @@ void apply(const OptionEntry& entry, std::string_view value, bool draws_random,
 
 }  // namespace
 
-int parse_options(int argc, char** argv, bool draws_random, CommandOptions& options) {
+int parse_options(int argc, char** argv, const OptionScope& scope, CommandOptions& options) {
   int at = 1;
   while (at < argc && is_option_word(argv[at])) {
     const std::string_view word = argv[at++];
@@ -137,23 +195,22 @@ int parse_options(int argc, char** argv, bool draws_random, CommandOptions& opti
     const std::string name = std::string("--") + entry->long_name;
     if (entry->value_name == nullptr) {
       if (inline_value) throw OptionError(name + " takes no value");
-      apply(*entry, {}, draws_random, options);
+      apply(*entry, {}, scope, options);
       continue;
     }
     if (!inline_value) {
       if (at >= argc) throw OptionError(name + " needs a value");
       inline_value = argv[at++];
     }
-    apply(*entry, *inline_value, draws_random, options);
+    apply(*entry, *inline_value, scope, options);
   }
   return at;
 }
 
-std::string options_help(bool draws_random) {
+std::string options_help(const OptionScope& scope) {
   std::string help = "Options (before the two integers; -- ends them):\n";
   for (const OptionEntry& entry : kOptionTable) {
-    if ((entry.option == Option::kSeed || entry.option == Option::kSearch) && !draws_random)
-      continue;
+    if (!in_scope(entry.option, scope)) continue;
     std::string form = "  ";
     if (entry.short_name != 0) form += std::string("-") + entry.short_name + ", ";
     form += std::string("--") + entry.long_name;

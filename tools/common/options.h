@@ -17,8 +17,27 @@ struct CommandOptions {
   bool quiet = false;
   /// Digits after the decimal point of the rows' values.
   int digits = 6;
+  /// Where the weight file goes instead of its default name ({m}, {n} stand for its columns
+  /// and rows); "-" is standard output. Empty: the default name.
+  std::string output;
+  /// The "# rows columns" line forced on or off; unset: the program's own rule.
+  std::optional<bool> header;
+  /// Rows whose printed values sum to exactly 1.
+  bool exact_sums = false;
+  /// msld_weights: each distinct row once.
+  bool unique = false;
   bool help = false;
   bool version = false;
+};
+
+/// Which of the options a program takes besides those every program takes.
+struct OptionScope {
+  /// --seed and --search: the lattice programs.
+  bool draws_random = false;
+  /// --unique: msld_weights.
+  bool repeats_rows = false;
+  /// --exact-sums: every program whose rows are weight vectors (not glp_points' cube points).
+  bool weight_vectors = true;
 };
 
 /// A word of the command line that is no valid option; what() is the line for the user.
@@ -29,11 +48,11 @@ class OptionError : public std::runtime_error {
 
 /// Reads the options at the front of argv[1 ..]: every word that starts with '-' followed by a
 /// letter or a second '-' is an option, so negative numbers stay arguments; "--" ends them.
-/// `draws_random` tells whether --seed and --search are taken. Returns the index of the first
+/// `scope` tells which program-specific options are taken. Returns the index of the first
 /// argument after the options; throws OptionError for an unknown option or a missing or bad value.
-int parse_options(int argc, char** argv, bool draws_random, CommandOptions& options);
+int parse_options(int argc, char** argv, const OptionScope& scope, CommandOptions& options);
 
-/// The --help lines of the options.
-std::string options_help(bool draws_random);
+/// The --help lines of the options the program takes.
+std::string options_help(const OptionScope& scope);
 
 }  // namespace simplex_weights

@@ -101,15 +101,20 @@ int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body
   const char* invocation = argc > 0 ? argv[0] : info.name;
   const std::string syntax = format_message(info.syntax, invocation);
 
+  const OptionScope scope{.draws_random = info.seeds_random,
+                          .repeats_rows = info.repeats_rows,
+                          .weight_vectors = info.weight_vectors};
   CommandOptions options;
   int first_argument = 1;
   try {
-    first_argument = parse_options(argc, argv, info.seeds_random, options);
+    first_argument = parse_options(argc, argv, scope, options);
   } catch (const OptionError& error) {
     write_stderr(std::string(info.name) + ": " + error.what() + "\n" + syntax);
     return info.failure_status;
   }
   if (options.seed) random = GlibcRandom(*options.seed);
+  // Rows on standard output leave no room there for the trace.
+  if (options.output == "-") options.quiet = true;
   Writer trace(STDOUT_FILENO, options.quiet ? Writer::Kind::kDiscard : Writer::Kind::kTrace);
 
   if (options.help || options.version) {
@@ -117,7 +122,7 @@ int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body
     if (options.help) {
       out.text(info.usage != nullptr ? format_message(info.usage, invocation) : syntax);
       out.text(info.argument_help);
-      out.text(options_help(info.seeds_random));
+      out.text(options_help(scope));
       out.text(info.notes);
     } else {
       out.text(info.name);

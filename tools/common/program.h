@@ -22,6 +22,10 @@ struct ProgramInfo {
   int failure_status;
   /// Draws random numbers: takes --seed and --search, seeded from the clock by default.
   bool seeds_random = false;
+  /// Writes some rows more than once: takes --unique.
+  bool repeats_rows = false;
+  /// Writes weight vectors (not unit-cube points): takes --exact-sums.
+  bool weight_vectors = true;
   /// Lines printed by --help after the first line: one per argument, with its range.
   std::string argument_help = {};
   /// Lines printed by --help after the options, if any (files read, for instance).

@@ -54,29 +54,26 @@ int open_file(FileClaim& claim, const std::string& path, const std::string& fina
 
 }  // namespace
 
-Publication::Publication(const char* extension, int first, int second, int digits,
-                         const FileMessages& messages)
-    : Publication(
-          file_name((std::string("./output/.weight_%.2dD_%d.") + extension).c_str(), first, second),
-          file_name((std::string("./output/weight_%.2dD_%d.") + extension).c_str(), first, second),
-          true, messages, digits) {}
+std::string staged_file_name(const char* extension, int first, int second) {
+  return file_name((std::string("./output/weight_%.2dD_%d.") + extension).c_str(), first, second);
+}
 
-Publication::Publication(const std::string& final_name, const FileMessages& messages, int digits)
-    : Publication(hidden_name_of(final_name), final_name, false, messages, digits) {}
-
-Publication::Publication(std::string hidden_name, std::string final_name, bool staged,
-                         const FileMessages& messages, int digits)
-    : hidden_name_(std::move(hidden_name)),
+Publication::Publication(std::string final_name, bool staged, const FileMessages& messages,
+                         int digits)
+    : hidden_name_(hidden_name_of(final_name)),
       final_name_(std::move(final_name)),
       staged_(staged),
+      to_standard_output_(final_name_ == "-"),
       messages_(messages),
-      fd_(open_file(claim_, hidden_name_, final_name_)),
+      fd_(to_standard_output_ ? ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3)
+                              : open_file(claim_, hidden_name_, final_name_)),
       writer_(fd_, Writer::Kind::kFile) {
   writer_.set_digits(digits);
+  if (to_standard_output_) final_name_ = "standard output";
   if (fd_ < 0) {
     const int error = errno;
     const std::string& reported = staged_ ? hidden_name_ : final_name_;
-    fail_open(reported, open_reason(reported, error), false);
+    fail_open(reported, open_reason(reported, error));
   }
 }
 
@@ -86,8 +83,9 @@ Publication::~Publication() {
 }
 
 void Publication::open_final() {
+  if (to_standard_output_) return;
   if (const char* unfit = unfit_for_weight_file(final_name_)) {
-    fail_open(final_name_, final_name_ + ": is " + unfit + ", not a file", staged_);
+    fail_open(final_name_, final_name_ + ": is " + unfit + ", not a file");
   }
 }
 
@@ -95,20 +93,18 @@ void Publication::finish() {
   if (!writer_.flush()) fail_write(writer_.error());
   // The rename may reach the disk before the rows unless they are synced first, and then a
   // power cut would leave a partial file under the weight file's name.
-  if (::fdatasync(fd_) != 0 && errno != EINVAL) fail_write(errno);
+  if (!to_standard_output_ && ::fdatasync(fd_) != 0 && errno != EINVAL) fail_write(errno);
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) fail_write(errno);
+  if (to_standard_output_) return;
   if (const int error = claim_.publish_as(final_name_); error != 0) {
-    fail_open(final_name_, final_name_ + ": " + std::strerror(error), staged_);
+    fail_open(final_name_, final_name_ + ": " + std::strerror(error));
   }
 }
 
-void Publication::fail_open(const std::string& path, const std::string& reason, bool keep_rows) {
-  if (keep_rows) {
-    writer_.flush();
-    claim_.keep();
-  }
+void Publication::fail_open(const std::string& path, const std::string& reason) {
+  // The claim's end removes the hidden file: a refused name leaves only what was there before.
   throw Failure(format_message(messages_.open_failed, path), reason);
 }
 

@@ -18,24 +18,23 @@ struct FileMessages {
   const char* write_failed;
 };
 
+/// The default weight file of a staged program: "./output/weight_%.2dD_%d.<extension>".
+std::string staged_file_name(const char* extension, int first, int second);
+
 /// The messages of the staged programs.
 inline constexpr FileMessages kStandardMessages = {"Error to open the file %s.\n",
                                                    "Error to write the file %s (%s).\n"};
 
 /// One weight file in the making. Until `finish` succeeds, the destructor removes the hidden
-/// file, except where `open_final` keeps a staging file's finished rows.
+/// file, whatever ended the run.
 class Publication {
  public:
-  /// Staged publication: the staging file "./output/.weight_%.2dD_%d.<extension>" becomes
-  /// "./output/weight_%.2dD_%d.<extension>", both names formed from `first` and `second`. A
-  /// staging file that cannot be created is reported by its own name.
-  /// The rows' values take `digits` digits after the point.
-  Publication(const char* extension, int first, int second, int digits,
-              const FileMessages& messages = kStandardMessages);
-  /// Direct publication of `final_name`: its hidden file is the same name with a dot before the
-  /// file part, and every failure is reported by the weight file's name.
-  Publication(const std::string& final_name, const FileMessages& messages,
-              int digits = kDefaultDigits);
+  /// Publication of `final_name` through the hidden file of the same name with a dot before
+  /// its file part. A staged program reports a hidden file that cannot be created by its own
+  /// name; otherwise every failure is reported by the weight file's name. A `final_name` of "-"
+  /// writes the bytes to standard output instead, with no hidden file. The rows' values take
+  /// `digits` digits.
+  Publication(std::string final_name, bool staged, const FileMessages& messages, int digits);
   Publication(const Publication&) = delete;
   Publication& operator=(const Publication&) = delete;
   ~Publication();
@@ -43,8 +42,7 @@ class Publication {
   /// The hidden file's stream: the header line, if any, then the rows.
   Writer& rows() { return writer_; }
   /// Checks that the weight file's name can take a file: absent, a file or a link. Anything
-  /// else (a directory, a FIFO, a socket, a device) fails with the open message; a staging
-  /// file then stays behind with its finished rows.
+  /// else (a directory, a FIFO, a socket, a device) fails with the open message.
   void open_final();
   /// Writes out, syncs and closes the hidden file, and renames it onto the weight file.
   void finish();
@@ -53,15 +51,14 @@ class Publication {
   const std::string& final_name() const { return final_name_; }
 
  private:
-  Publication(std::string hidden_name, std::string final_name, bool staged,
-              const FileMessages& messages, int digits);
-  /// Throws the open message for `path`; `keep_rows` leaves the hidden file with its rows.
-  [[noreturn]] void fail_open(const std::string& path, const std::string& reason, bool keep_rows);
+  /// Throws the open message for `path`.
+  [[noreturn]] void fail_open(const std::string& path, const std::string& reason);
   [[noreturn]] void fail_write(int error);
 
   std::string hidden_name_;
   std::string final_name_;
   bool staged_;
+  bool to_standard_output_;
   const FileMessages& messages_;
   FileClaim claim_;
   int fd_;  // the writer's own descriptor of the hidden file; the claim holds the lock

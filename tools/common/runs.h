@@ -6,21 +6,34 @@
 #include "hammersley.h"
 #include "lattice_weights.h"
 #include "program.h"
+#include "publication.h"
 #include "rows.h"
 #include "simplex_weights/weight_set.h"
 
 namespace simplex_weights {
 
-/// Hands rows to a weight file's stream in one of the row formats.
+/// Hands rows to a weight file's stream in one of the row formats, with printed values that
+/// sum to exactly 1 when asked.
 class RowPrinter final : public RowSink {
  public:
-  RowPrinter(Writer& stream, RowFormat format) : stream_(stream), format_(format) {}
-  void row(const double* values, int count) override { print(stream_, values, count, format_); }
+  RowPrinter(Writer& stream, RowFormat format, bool exact_sums = false)
+      : stream_(stream), format_(format), exact_sums_(exact_sums) {}
+  void row(const double* values, int count) override;
 
  private:
   Writer& stream_;
   RowFormat format_;
+  bool exact_sums_;
 };
+
+/// Where a run publishes its weight file: `default_path`, or the --output path with {m} and
+/// {n} replaced by the file's columns and rows ("-" for standard output).
+std::string weight_file_path(const Run& run, const std::string& default_path, long long columns,
+                             long long rows);
+
+/// Whether the file starts with the "# rows columns" line: the program's own rule unless
+/// --header or --no-header says otherwise.
+bool writes_header(const Run& run, bool program_default);
 
 /// tglp_weights: chooses the prime n from the prime table, builds the lattice, maps it onto the
 /// simplex and publishes ./output/weight_<m>D_<n>.tglp.

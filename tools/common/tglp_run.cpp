@@ -7,7 +7,7 @@
 #include "good_lattice.h"
 #include "memory.h"
 #include "prime_table.h"
-#include "publication.h"
+#include "rows.h"
 #include "runs.h"
 #include "simplex_mapping.h"
 
@@ -45,12 +45,14 @@ void run_tglp_weights(int m, int samples, Run& run) {
   trace.integer(n);
   trace.put('\n');
 
-  Publication publication("tglp", m, n, run.options.digits);
+  Publication publication(weight_file_path(run, staged_file_name("tglp", m, n), m, n), true,
+                          kStandardMessages, run.options.digits);
+  if (writes_header(run, false)) write_header(publication.rows(), n, m);
   const std::size_t points = static_cast<std::size_t>(n);
   const auto cube = allocate_for_overwrite<double>(static_cast<std::size_t>(m - 1) * points);
   report_search(run, glp(trace, m - 1, n, cube.get(), vector_draw(run)));
   const auto weight_vectors = allocate_for_overwrite<double>(static_cast<std::size_t>(m) * points);
-  RowPrinter rows(publication.rows(), RowFormat::kFixed);
+  RowPrinter rows(publication.rows(), RowFormat::kFixed, run.options.exact_sums);
   transformation(rows, trace, m, n, cube.get(), weight_vectors.get());
   publication.open_final();
   publication.finish();

@@ -115,7 +115,7 @@ void write_svg(const FileRows& set, PointKind kind, const std::string& path) {
     draw_parallel(set, canvas);
   }
   canvas.svg << "</svg>\n";
-  Publication picture(path, kStandardMessages);
+  Publication picture(path, false, kStandardMessages, kDefaultDigits);
   picture.rows().text(canvas.svg.str());
   picture.open_final();
   picture.finish();

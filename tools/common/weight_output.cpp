@@ -1,0 +1,38 @@
+#include "exact_sums.h"
+#include "runs.h"
+
+namespace simplex_weights {
+namespace {
+
+void replace_all(std::string& text, const std::string& word, const std::string& by) {
+  for (std::size_t at = text.find(word); at != std::string::npos;
+       at = text.find(word, at + by.size())) {
+    text.replace(at, word.size(), by);
+  }
+}
+
+}  // namespace
+
+void RowPrinter::row(const double* values, int count) {
+  if (exact_sums_) {
+    print_exact_sum(stream_, values, count, format_);
+  } else {
+    print(stream_, values, count, format_);
+  }
+}
+
+std::string weight_file_path(const Run& run, const std::string& default_path, long long columns,
+                             long long rows) {
+  std::string path = run.options.output;
+  if (path.empty()) return default_path;
+  if (path == "-") return path;
+  replace_all(path, "{m}", std::to_string(columns));
+  replace_all(path, "{n}", std::to_string(rows));
+  return path;
+}
+
+bool writes_header(const Run& run, bool program_default) {
+  return run.options.header.value_or(program_default);
+}
+
+}  // namespace simplex_weights
