@@ -102,8 +102,21 @@ def weight_name(program, args):
 
 
 def hidden_name(program, args):
-    """The hidden file a run writes before it publishes, relative to the working directory."""
+    """The family of hidden names a run writes under before it publishes, relative to the
+    working directory: the run's own file adds a dot and six random letters or digits."""
     return os.path.join(PROGRAMS[program][2], "." + weight_name(program, args))
+
+
+def hidden_files(work, program, args):
+    """The hidden files of that family that exist now, as absolute paths."""
+    family = os.path.join(work.path, hidden_name(program, args))
+    directory, base = os.path.split(family)
+    try:
+        names = os.listdir(directory)
+    except FileNotFoundError:
+        return []
+    return [os.path.join(directory, n) for n in names
+            if n == base or (n.startswith(base + ".") and len(n) == len(base) + 7)]
 
 
 PRIMES = [int(t) for t in open(os.path.join(BIN, "primes.dat")).read().split()]
@@ -383,18 +396,51 @@ def signals():
                     with open(final, "w") as f:
                         f.write("previous\n")
                 process, args = start_long_run(work, program)
-                hidden = os.path.join(work.path, hidden_name(program, args))
                 where = f"{program} {args} with signal {number}"
-                started = wait_for(lambda: os.path.exists(hidden) or process.poll() is not None)
+                started = wait_for(lambda: hidden_files(work, program, args) or process.poll() is not None)
                 check(started and process.poll() is None, f"{where}: never wrote its hidden file")
                 process.send_signal(number)
                 status = process.wait(timeout=20)
                 check(status == -number, f"{where}: status {status}")
-                check(not os.path.lexists(hidden), f"{where}: hidden file left")
+                check(not hidden_files(work, program, args), f"{where}: hidden file left")
                 if with_previous:
                     check(open(final).read() == "previous\n", f"{where}: previous weight file changed")
                 else:
                     check(not os.path.lexists(final), f"{where}: a weight file appeared")
+
+
+def every_terminating_signal():
+    """The other signals whose default action ends a run remove its hidden file too; a signal
+    the run was started with ignored (nohup) stays ignored."""
+    import signal as signals_module
+    others = [signals_module.SIGQUIT, signals_module.SIGALRM, signals_module.SIGUSR1,
+              signals_module.SIGUSR2, signals_module.SIGXCPU, signals_module.SIGVTALRM,
+              signals_module.SIGPROF, signals_module.SIGPWR, signals_module.SIGSYS,
+              signals_module.SIGRTMIN + 1]
+    for program in ("tglp_weights", "gwud_weights", "udh_weights", "msld_weights"):
+        for number in others if program == "gwud_weights" else others[:2]:
+            with Work() as work:
+                process, args = start_long_run(work, program)
+                where = f"{program} {args} with signal {int(number)}"
+                started = wait_for(lambda: hidden_files(work, program, args) or process.poll() is not None)
+                check(started and process.poll() is None, f"{where}: never wrote its hidden file")
+                process.send_signal(number)
+                status = process.wait(timeout=20)
+                check(status == -number, f"{where}: status {status}")
+                check(not hidden_files(work, program, args), f"{where}: hidden file left")
+    with Work() as work:
+        args = ["3", "2000"]
+        process = subprocess.Popen(["gwud_weights"] + args, executable=os.path.join(BIN, "gwud_weights"),
+                                   cwd=work.path, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                   preexec_fn=lambda: signals_module.signal(signals_module.SIGHUP,
+                                                                            signals_module.SIG_IGN))
+        process.stdout.read(100)  # under way, its trace waiting to be read
+        process.send_signal(signals_module.SIGHUP)
+        process.stdout.read()
+        status = process.wait(timeout=20)
+        process.stdout.close()
+        check(status == 0 and work.files() == ["output/weight_03D_2000.gwud"],
+              f"gwud_weights started with SIGHUP ignored: status {status}, files {work.files()}")
 
 
 def complete_rows(content, program, args):
@@ -453,29 +499,25 @@ def readers():
 
 
 def waiting():
-    """A FIFO at the weight file's name is refused without blocking anyone; a lock held by
-    another process is announced on standard error and waited for; a run that waits on its
-    trace blocks no run that writes another file."""
+    """No run waits for another process: a file planted and locked at the hidden name neither
+    blocks nor fails a run, nor is it removed; a run that waits on its trace blocks no run that
+    writes another file."""
     import fcntl
     for program, (valid, failure, directory, name) in PROGRAMS.items():
         with Work() as work:
             hidden = os.path.join(work.path, hidden_name(program, valid))
             holder = open(hidden, "w")
             fcntl.flock(holder, fcntl.LOCK_EX)
-            process = subprocess.Popen([program] + valid, executable=os.path.join(BIN, program),
-                                       cwd=work.path, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-            shown = os.path.join(".", directory, name) if directory != "." else name
-            expected = f"waiting for another run writing {shown}\n".encode()
-            line = process.stderr.readline()
-            where = f"{program} with its hidden file locked by another process"
-            check(line == expected, f"{where}: stderr {line!r}")
-            check(process.poll() is None, f"{where}: did not wait")
+            where = f"{program} with a locked file at its hidden name"
+            try:
+                result = work.run(program, valid, timeout=20)
+                check(result.returncode == 0 and result.stderr == b"",
+                      f"{where}: status {result.returncode}, stderr {result.stderr!r}")
+            except subprocess.TimeoutExpired:
+                check(False, f"{where}: waited")
+            check(os.path.exists(os.path.join(work.path, directory, name)), f"{where}: no weight file")
+            check(hidden_files(work, program, valid) == [hidden], f"{where}: hidden files {work.files()}")
             holder.close()
-            status = process.wait(timeout=60)
-            rest = process.stderr.read()
-            process.stderr.close()
-            check(status == 0 and rest == b"", f"{where}: status {status}, stderr {rest!r}")
-            check(len(work.files()) == 1 and not staging_left(work), f"{where}: files {work.files()}")
     for program in ("tglp_weights", "gwud_weights", "msld_weights", "glp_points"):
         valid = PROGRAMS[program][0]
         with Work() as work:
@@ -483,8 +525,7 @@ def waiting():
             long_args = [valid[0], "19997"]  # a prime: glp_points then adds no note
             blocked = subprocess.Popen([program] + long_args, executable=os.path.join(BIN, program),
                                        cwd=work.path, stdout=subprocess.PIPE)
-            hidden_of_blocked = os.path.join(work.path, hidden_name(program, long_args))
-            wait_for(lambda: os.path.exists(hidden_of_blocked))
+            wait_for(lambda: hidden_files(work, program, long_args))
             try:
                 other = work.run(program, valid, timeout=20)
                 check(other.returncode == 0, f"{program}: a run beside a blocked one: status {other.returncode}")
@@ -493,7 +534,7 @@ def waiting():
             blocked.terminate()
             blocked.wait(timeout=20)
             blocked.stdout.close()
-            check(not os.path.lexists(hidden_of_blocked), f"{program}: the blocked run left its hidden file")
+            check(not hidden_files(work, program, long_args), f"{program}: the blocked run left its hidden file")
 
 
 def prime_table():
@@ -551,6 +592,7 @@ GROUPS = {"arguments": arguments, "output_directory": output_directory,
           "unwritable_weight_file": unwritable_weight_file, "standard_streams": standard_streams,
           "simultaneous_runs": simultaneous_runs, "large_sizes": large_sizes,
           "links_and_owners": links_and_owners, "signals": signals, "readers": readers,
-          "waiting": waiting, "prime_table": prime_table, "memory_limit": memory_limit}
+          "waiting": waiting, "prime_table": prime_table, "memory_limit": memory_limit,
+          "every_terminating_signal": every_terminating_signal}
 GROUPS[GROUP]()
 finish(f"{GROUP}: ")

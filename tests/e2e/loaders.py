@@ -25,7 +25,9 @@ import sys, numpy
 W = numpy.loadtxt(sys.argv[1], comments="#", ndmin=2)
 print(W.shape[0], W.shape[1], abs(W.sum(axis=1) - 1).max())
 """
-OCTAVE = "W = load(argv(){1}); printf('%d %d %g\\n', rows(W), columns(W), max(abs(sum(W, 2) - 1)));"
+# Octave 7 takes no file argument after --eval: the file comes through the environment.
+OCTAVE = ("W = load(getenv('WEIGHT_FILE')); "
+          "printf('%d %d %g\\n', rows(W), columns(W), max(abs(sum(W, 2) - 1)));")
 R = """
 f <- commandArgs(trailingOnly = TRUE)[1]
 W <- as.matrix(read.table(f))
@@ -46,12 +48,16 @@ def loaders(work):
     check(python is not None, "numpy is not installed (Debian python3-numpy)")
     if python:
         found["numpy"] = lambda f: [python, "-c", NUMPY, f]
-    if shutil.which("octave"):
-        found["octave"] = lambda f: ["octave", "--no-gui", "--quiet", "--eval", OCTAVE, f]
-    if shutil.which("Rscript"):
-        found["R"] = lambda f: ["Rscript", "-e", R, f]
-    if shutil.which("java"):
-        found["java"] = lambda f: ["java", os.path.join(HERE, "loaders", "WeightFile.java"), f]
+    optional = {
+        "octave": ("octave", lambda f: ["octave", "--no-gui", "--quiet", "--no-init-file", "--eval", OCTAVE]),
+        "R": ("Rscript", lambda f: ["Rscript", "-e", R, f]),
+        "java": ("java", lambda f: ["java", os.path.join(HERE, "loaders", "WeightFile.java"), f]),
+    }
+    for reader, (tool, command) in optional.items():
+        if shutil.which(tool):
+            found[reader] = command
+        else:
+            print(f"loaders: {reader} skipped ({tool} is not installed)")
     return found
 
 
@@ -72,7 +78,8 @@ try:
         if first.startswith("#"):
             check(first.split()[1:] == [str(rows), str(columns)], f"{name}: header {first!r}")
         for reader, command in readers.items():
-            out = subprocess.run(command(path), capture_output=True, text=True, timeout=120)
+            out = subprocess.run(command(path), capture_output=True, text=True, timeout=120,
+                                 env=dict(os.environ, WEIGHT_FILE=path))
             words = out.stdout.split()
             where = f"{reader} on {name}"
             if out.returncode != 0 or len(words) < 3:

@@ -1,23 +1,24 @@
 #include "file_lock.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <string_view>
+#include <ctime>
 
 #include "process.h"
-#include "writer.h"
 
 namespace simplex_weights {
 namespace {
 
-void lock_waiting(int fd) {
-  while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
-  }
-}
+constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr int kSuffixLength = 6;
+// Names tried before giving up; another process would have to guess them all in time.
+constexpr int kCreateAttempts = 64;
 
 bool names_file(const std::string& path, int fd) {
   struct stat opened {};
@@ -26,79 +27,129 @@ bool names_file(const std::string& path, int fd) {
          opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
-void announce_waiting(const std::string& announced) {
-  Writer err(STDERR_FILENO, Writer::Kind::kTrace);
-  err.text("waiting for another run writing ");
-  err.text(announced);
-  err.put('\n');
+std::string random_suffix() {
+  unsigned char bytes[kSuffixLength];
+  if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+    // No entropy yet (early boot): the process and the clock still differ from run to run.
+    unsigned long long mix = static_cast<unsigned long long>(::getpid()) * 0x9E3779B97F4A7C15ULL ^
+                             static_cast<unsigned long long>(std::time(nullptr)) ^
+                             static_cast<unsigned long long>(std::clock());
+    for (unsigned char& byte : bytes) {
+      mix = mix * 6364136223846793005ULL + 1442695040888963407ULL;
+      byte = static_cast<unsigned char>(mix >> 56);
+    }
+  }
+  std::string suffix(kSuffixLength, 'x');
+  for (int i = 0; i < kSuffixLength; ++i) {
+    suffix[static_cast<std::size_t>(i)] = kSuffixLetters[bytes[i] % (sizeof kSuffixLetters - 1)];
+  }
+  return suffix;
 }
 
-// Something at `path` that is not a claim in progress: a run's file whose run is gone (its lock
-// is free), or whatever else was put there. Waits while a run holds it; returns false, with
-// errno set, only when it cannot be removed.
-bool clear_path(const std::string& path, const std::string& announced, bool& announced_once) {
+std::string directory_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string base_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What this user left under a name of the family: a regular file whose lock nobody holds (a
+// killed run's), or a link, FIFO or socket. Removed without waiting; anything else (another
+// user's, a live run's file, a file whose lock call fails, a directory) is left alone.
+void remove_if_abandoned(const std::string& path) {
+  struct stat named {};
+  if (::lstat(path.c_str(), &named) != 0 || named.st_uid != ::geteuid() || S_ISDIR(named.st_mode)) {
+    return;
+  }
+  if (!S_ISREG(named.st_mode)) {
+    ::unlink(path.c_str());
+    return;
+  }
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return true;  // gone meanwhile
-    // A link, a socket, or a file this run may not read: no run of ours holds it.
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
-  }
-  struct stat status {};
-  const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-  if (regular && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (!announced_once) announce_waiting(announced);
-    announced_once = true;
-    lock_waiting(fd);
-  }
-  // Once the holder has published, the name is free or already another run's new file.
-  bool cleared = true;
-  if (!regular || names_file(path, fd)) cleared = ::unlink(path.c_str()) == 0 || errno == ENOENT;
-  const int error = errno;
+  if (fd < 0) return;
+  if (names_file(path, fd) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
   ::close(fd);
-  errno = error;
-  return cleared;
+}
+
+void remove_abandoned_files(const std::string& family) {
+  const std::string directory = directory_of(family);
+  const std::string family_name = base_of(family);
+  DIR* listing = ::opendir(directory.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (in_hidden_family(name, family_name)) remove_if_abandoned(directory + "/" + name);
+  }
+  ::closedir(listing);
 }
 
 }  // namespace
+
+bool in_hidden_family(const std::string& name, const std::string& family_name) {
+  if (name == family_name) return true;
+  if (name.size() != family_name.size() + 1 + kSuffixLength ||
+      name.compare(0, family_name.size(), family_name) != 0 || name[family_name.size()] != '.') {
+    return false;
+  }
+  for (std::size_t i = family_name.size() + 1; i < name.size(); ++i) {
+    const char c = name[i];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
+      return false;
+    }
+  }
+  return true;
+}
 
 FileClaim::~FileClaim() {
   if (fd_ < 0) return;
   {
     SignalsDeferred deferred;
-    ::unlink(path_.c_str());  // still locked: the file removed is this run's own
+    if (names_file(path_, fd_)) ::unlink(path_.c_str());
     forget_on_signal(signal_slot_);
   }
   release();
 }
 
-bool FileClaim::claim(const std::string& path, const std::string& announced) {
-  bool announced_once = false;
-  for (;;) {
-    {
-      SignalsDeferred deferred;
-      const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-      if (fd >= 0) {
-        lock_waiting(fd);
-        // In the moment before the lock another run may have taken the new file for a leftover
-        // and removed it; then start again.
-        if (names_file(path, fd)) {
-          path_ = path;
-          fd_ = fd;
-          signal_slot_ = remove_on_signal(path);
-          return true;
-        }
-        ::close(fd);
-        continue;
-      }
-      if (errno != EEXIST) return false;
+bool FileClaim::claim(const std::string& family) {
+  remove_abandoned_files(family);
+  int error = EEXIST;
+  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+    SignalsDeferred deferred;
+    const std::string path = family + "." + random_suffix();
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      error = errno;
+      if (error == EEXIST) continue;
+      break;
     }
-    if (!clear_path(path, announced, announced_once)) return false;
+    // The lock is never waited for. Where another process got to the new file first, or the
+    // file's name was taken away before the lock, the name is abandoned for another one; where
+    // the file system has no locks (ENOLCK), the run goes on without one: no other run then
+    // takes the file for abandoned, since that needs its lock.
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const bool held_elsewhere = !locked && (errno == EWOULDBLOCK || errno == EINTR);
+    if (held_elsewhere || !names_file(path, fd)) {
+      if (names_file(path, fd)) ::unlink(path.c_str());
+      ::close(fd);
+      continue;
+    }
+    path_ = path;
+    fd_ = fd;
+    signal_slot_ = remove_on_signal(path);
+    return true;
   }
+  errno = error;
+  return false;
 }
 
 int FileClaim::publish_as(const std::string& final_path) {
   {
     SignalsDeferred deferred;
+    // Only this run's own file is ever published under the weight file's name.
+    if (!names_file(path_, fd_)) return ENOENT;
     if (::rename(path_.c_str(), final_path.c_str()) != 0) return errno;
     forget_on_signal(signal_slot_);
   }

@@ -1,7 +1,9 @@
-// Claims on hidden files: a run creates its file under a hidden name and holds a lock on it
-// until the file is published, so that runs writing the same weight file take turns while
-// runs writing different ones never wait for each other. Nothing is left behind: the lock
-// lives on the run's own file.
+// Hidden files of a run's own: each run writes its weight file under a hidden name that no one
+// can predict, created exclusively, and publishes it by rename(2). Runs that write the same
+// weight file therefore never share a file and never wait for each other: each publishes a
+// complete file, the last rename the one that stays. A run holds a lock on its own hidden file,
+// taken without ever blocking, only so that later runs can tell a file left by a killed run
+// (whose lock is free) from one a live run is writing.
 #pragma once
 
 #include <string>
@@ -16,18 +18,22 @@ class FileClaim {
   /// Removes the claimed file unless it was published, then releases the lock.
   ~FileClaim();
 
-  /// Creates `path` for this run, exclusively and never through a link, and locks it; until
-  /// the claim ends, SIGINT, SIGTERM and SIGHUP remove it. Whatever else is found at `path`
-  /// and held by no run (a file left by a killed run, a link, a FIFO) is removed first. While
-  /// another run holds `path`, says once on standard error "waiting for another run writing
-  /// <announced>" and waits. Returns false, with errno set, when the file cannot be created.
-  bool claim(const std::string& path, const std::string& announced);
+  /// Creates this run's hidden file for `family` (a hidden name such as
+  /// "./output/.weight_03D_101.tglp"): `family` followed by a dot and six random letters or
+  /// digits, exclusively and never through a link. Until the claim ends, every terminating
+  /// signal removes it. Files of the family that killed runs of this user left behind (no run
+  /// holds them) are removed first. Never waits for another process. Returns false, with
+  /// errno set, when no file can be created.
+  bool claim(const std::string& family);
 
   /// The descriptor of the claimed file, open for reading and writing.
   int fd() const { return fd_; }
+  /// The claimed file's name.
+  const std::string& path() const { return path_; }
 
   /// Renames the claimed file onto `final_path` and ends the claim; returns 0 or the errno of
-  /// the failed rename (the claim then goes on).
+  /// the failed rename (the claim then goes on). Refuses (ENOENT) when the claimed name no
+  /// longer names this run's file.
   int publish_as(const std::string& final_path);
 
  private:
@@ -37,5 +43,9 @@ class FileClaim {
   int fd_ = -1;
   int signal_slot_ = -1;
 };
+
+/// Whether `name` (a file name without directory) is `family_name` itself or `family_name`
+/// followed by a dot and six letters or digits: a hidden file of that family.
+bool in_hidden_family(const std::string& name, const std::string& family_name);
 
 }  // namespace simplex_weights

@@ -11,7 +11,26 @@
 namespace simplex_weights {
 namespace {
 
-constexpr int kTerminatingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Every signal whose default action ends the process and that arrives from outside it. The
+// faults a process raises on itself (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP) are handled only
+// where nothing else (a sanitizer, a debugger) has claimed them; SIGPIPE and SIGXFSZ are ignored
+// instead, and SIGKILL cannot be caught.
+constexpr int kTerminatingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM,   SIGALRM,
+                                       SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF,
+                                       SIGPWR,  SIGSYS,  SIGIO,   SIGSTKFLT, SIGABRT};
+constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP};
+
+// The signals above, the real-time ones, and the faults: all that the handler takes.
+sigset_t terminating_signals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal_number : kTerminatingSignals) sigaddset(&set, signal_number);
+  for (int signal_number : kFaultSignals) sigaddset(&set, signal_number);
+  for (int signal_number = SIGRTMIN; signal_number <= SIGRTMAX; ++signal_number) {
+    sigaddset(&set, signal_number);
+  }
+  return set;
+}
 
 // Read by the signal handler, so only fixed storage and sig_atomic_t flags: a slot is filled
 // before it is marked used, and marked unused before it is reused.
@@ -31,23 +50,20 @@ extern "C" void remove_files_and_end(int signal_number) {
   ::raise(signal_number);
 }
 
-void install_cleanup_handler(int signal_number) {
+// `only_default`: leave the signal alone unless its disposition is still the default one.
+void install_cleanup_handler(int signal_number, bool only_default) {
   struct sigaction previous {};
-  if (::sigaction(signal_number, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {
+  if (::sigaction(signal_number, nullptr, &previous) != 0) return;
+  if (previous.sa_handler == SIG_IGN) {
     return;  // started with the signal ignored (nohup, background jobs): keep it so
+  }
+  if (only_default && ((previous.sa_flags & SA_SIGINFO) != 0 || previous.sa_handler != SIG_DFL)) {
+    return;
   }
   struct sigaction action {};
   action.sa_handler = remove_files_and_end;
-  sigemptyset(&action.sa_mask);
-  for (int other : kTerminatingSignals) sigaddset(&action.sa_mask, other);
+  action.sa_mask = terminating_signals();
   ::sigaction(signal_number, &action, nullptr);
-}
-
-sigset_t terminating_signals() {
-  sigset_t set;
-  sigemptyset(&set);
-  for (int signal_number : kTerminatingSignals) sigaddset(&set, signal_number);
-  return set;
 }
 
 }  // namespace
@@ -61,7 +77,11 @@ void prepare_process() {
   }
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
-  for (int signal_number : kTerminatingSignals) install_cleanup_handler(signal_number);
+  for (int signal_number : kTerminatingSignals) install_cleanup_handler(signal_number, false);
+  for (int signal_number = SIGRTMIN; signal_number <= SIGRTMAX; ++signal_number) {
+    install_cleanup_handler(signal_number, false);
+  }
+  for (int signal_number : kFaultSignals) install_cleanup_handler(signal_number, true);
 }
 
 SignalsDeferred::SignalsDeferred() {

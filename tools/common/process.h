@@ -12,11 +12,12 @@ namespace simplex_weights {
 /// Reopens standard input, output and error on /dev/null where they are closed, so that no
 /// file of the run can take descriptor 0, 1 or 2; ignores SIGPIPE (a trace reader that goes
 /// away ends the trace, not the run) and SIGXFSZ (a write past the file-size limit fails with
-/// EFBIG and is reported like a full disk); makes SIGINT, SIGTERM and SIGHUP remove the files
-/// registered below before the process ends as the signal would.
+/// EFBIG and is reported like a full disk); makes every signal that would end the process
+/// (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGXCPU, the real-time ones, ...) remove
+/// the files registered below before the process ends as the signal would.
 void prepare_process();
 
-/// Keeps SIGINT, SIGTERM and SIGHUP waiting for the lifetime of the object, so that a file can
+/// Keeps those signals waiting for the lifetime of the object, so that a file can
 /// be created and registered (or renamed and forgotten) as one step.
 class SignalsDeferred {
  public:

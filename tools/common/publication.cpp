@@ -47,8 +47,8 @@ const char* unfit_for_weight_file(const std::string& path) {
 
 // The writer gets a descriptor of its own: closing it reports the write errors that only show
 // at close, while the claim's descriptor keeps the lock until the rename.
-int open_file(FileClaim& claim, const std::string& path, const std::string& final_name) {
-  if (!claim.claim(path, final_name)) return -1;
+int open_file(FileClaim& claim, const std::string& family) {
+  if (!claim.claim(family)) return -1;
   return ::fcntl(claim.fd(), F_DUPFD_CLOEXEC, 3);
 }
 
@@ -66,7 +66,7 @@ Publication::Publication(std::string final_name, bool staged, const FileMessages
       to_standard_output_(final_name_ == "-"),
       messages_(messages),
       fd_(to_standard_output_ ? ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3)
-                              : open_file(claim_, hidden_name_, final_name_)),
+                              : open_file(claim_, hidden_name_)),
       writer_(fd_, Writer::Kind::kFile) {
   writer_.set_digits(digits);
   if (to_standard_output_) final_name_ = "standard output";

@@ -47,6 +47,8 @@ class Publication {
   /// Writes out, syncs and closes the hidden file, and renames it onto the weight file.
   void finish();
 
+  /// The family of hidden names ("./output/.weight_03D_101.tglp"), which messages name; the
+  /// file itself carries a random suffix (FileClaim).
   const std::string& hidden_name() const { return hidden_name_; }
   const std::string& final_name() const { return final_name_; }
 
