@@ -559,6 +559,47 @@ def prime_table():
             check(result.stdout == b"Error... the prime table primes.dat is not a regular file.\n",
                   f"{where}: stdout {result.stdout!r}")
             check(staging_left(work) == [] and work.files() in ([], ["primes.dat"]), f"{where}: files {work.files()}")
+    # A composite number in the table is used, with the note glp_points gives.
+    with Work() as work:
+        with open(os.path.join(work.path, "primes.dat"), "w") as f:
+            f.write("2 3 4 9 15 100\n")
+        result = work.run("tglp_weights", ["-q", "3", "10"])
+        check(result.returncode == 0 and result.stderr == b"tglp_weights: note: n = 15 from the prime "
+              b"table is not prime, so every column but the first repeats values\n",
+              f"tglp_weights with a composite n: {result.stderr!r}")
+    # Without /proc (a chroot, a sandbox) the table beside the program is found from argv[0] or
+    # PATH, and a missing table names every place looked.
+    if shutil.which("unshare") is None or os.geteuid() != 0:
+        print("prime_table: the cases without /proc skipped (they need root and unshare)")
+        return
+    lone = tempfile.mkdtemp(prefix="lone_")
+    try:
+        shutil.copy(os.path.join(BIN, "tglp_weights"), lone)
+        shutil.copy(os.path.join(BIN, "primes.dat"), lone)
+        for how, command in (("by its path", f"{lone}/tglp_weights -q 3 10"),
+                             ("through PATH", "PATH=" + lone + ":/usr/bin:/bin tglp_weights -q 3 10")):
+            with Work() as work:
+                os.remove(os.path.join(work.path, "primes.dat"))
+                script = f"mount -t tmpfs none /proc && cd {work.path} && {command}"
+                result = subprocess.run(["unshare", "--mount", "--propagation", "private", "sh", "-c", script],
+                                        capture_output=True, timeout=30)
+                if b"mount" in result.stderr and result.returncode != 0:
+                    print("prime_table: the cases without /proc skipped (no mount namespace here)")
+                    return
+                check(result.returncode == 0 and work.files() == ["output/weight_03D_11.tglp"],
+                      f"tglp_weights without /proc, invoked {how}: {result.returncode} {result.stderr!r}")
+        os.remove(os.path.join(lone, "primes.dat"))
+        with Work() as work:
+            os.remove(os.path.join(work.path, "primes.dat"))
+            script = f"mount -t tmpfs none /proc && cd {work.path} && {lone}/tglp_weights 3 10"
+            result = subprocess.run(["unshare", "--mount", "--propagation", "private", "sh", "-c", script],
+                                    capture_output=True, timeout=30)
+            expected = (f"primes.dat: not found; looked for primes.dat, {lone}/primes.dat, "
+                        f"{lone}/../share/simplex-weights/primes.dat").encode()
+            check(result.returncode == 1 and expected in result.stderr,
+                  f"tglp_weights without /proc or table: {result.stderr!r}")
+    finally:
+        shutil.rmtree(lone)
 
 
 def memory_limit():

@@ -205,4 +205,43 @@ if scipy_python:
 else:
     print("scipy is not installed: the comparison with scipy.stats.qmc is left out")
 
+## A picture never destroys a file: not an input, not a file that is no picture.
+inspector = os.path.join(BIN, "weights_inspect")
+weights = os.path.join(work, "keep.udh")
+with open(weights, "w") as f:
+    f.write("# 2 2\n0.25 0.75\n0.75 0.25\n")
+for words in (["--svg", weights, weights], ["--svg", weights, os.path.join(work, "m2.udh")]):
+    result = subprocess.run([inspector, *words], capture_output=True, text=True, timeout=60)
+    check(result.returncode == 2 and open(weights).read() == "# 2 2\n0.25 0.75\n0.75 0.25\n",
+          f"{words}: status {result.returncode}, {result.stderr!r}")
+picture = os.path.join(work, "again.svg")
+for _ in range(2):  # an existing picture is replaced
+    result = subprocess.run([inspector, "--svg", picture, weights], capture_output=True, timeout=60)
+    check(result.returncode == 0 and open(picture).read().startswith("<?xml"), f"svg twice: {result.returncode}")
+
+## Every picture is well-formed XML, whatever the file's name and values.
+odd_bytes = os.fsencode(work) + b"/odd\x01\xff<&>\"name.txt"
+with open(odd_bytes, "w") as f:
+    f.write("# 4 3\n1 0 0\nnan 0.5 0.5\ninf 0 0\n0 0 1\n")
+result = subprocess.run([inspector, "--svg", picture, odd_bytes], capture_output=True, timeout=60)
+try:
+    root = ElementTree.parse(picture).getroot()
+    circles = [e for e in root.iter() if e.tag.endswith("circle")]
+    title = next(e for e in root.iter() if e.tag.endswith("text")).text
+    check(len(circles) == 2 and "2 with values not finite left out" in title, f"odd picture: {title!r}")
+except ElementTree.ParseError as error:
+    check(False, f"the picture of an odd file is not well-formed: {error}")
+
+## Option words as the generators treat them.
+for words, said in ((["--tolerance", ""], b"--tolerance needs a value"), (["--svg"], b"--svg needs a value"),
+                    (["--svg="], b"--svg needs a value"), (["--bogus"], b"unknown option --bogus")):
+    result = subprocess.run([inspector, *words] + ([] if words == ["--svg"] else [weights]),
+                            capture_output=True, timeout=60)
+    check(result.returncode == 2 and said in result.stderr, f"{words}: {result.stderr[:80]!r}")
+dashed = os.path.join(work, "--cube")
+with open(dashed, "w") as f:
+    f.write("0.5 0.5\n0.25 0.75\n")
+result = subprocess.run([inspector, "--", "--cube"], cwd=work, capture_output=True, text=True, timeout=60)
+check(result.returncode == 0 and result.stdout.startswith("--cube: 2 rows"), f"-- ends the options: {result.stdout[:80]!r}")
+
 finish("")

@@ -17,20 +17,11 @@ void print_self_test(Writer& trace) {
   }
 }
 
-// Every candidate sharing a factor with a composite N passes the primitive-root test, and then
-// its column runs through the multiples of that factor only.
-void warn_composite_modulus(int N) {
-  Writer err(STDERR_FILENO, Writer::Kind::kTrace);
-  err.text("glp_points: note: N = ");
-  err.integer(N);
-  err.text(" is not prime, so every column but the first repeats values\n");
-}
-
 }  // namespace
 
 void run_glp_points(int m, int N, Run& run) {
   check_lattice_arguments(m, N, cube_lattice::kMinDimension);
-  if (m >= 2 && !is_prime(N)) warn_composite_modulus(N);
+  if (m >= 2 && !is_prime(N)) warn_composite_modulus(run.program, "N", N, "");
   Publication publication(weight_file_path(run, staged_file_name("glp", m, N), m, N), true,
                           kStandardMessages, run.options.digits);
   if (writes_header(run, true)) write_header(publication.rows(), N, m);  // one row per point

@@ -17,7 +17,8 @@ inline constexpr const char* kPrimeTablePlaces =
 /// Reads up to `count` integers ("%d" one after another) from the prime table file; stops early
 /// at the end of the file or at text that is no integer. Throws Failure
 /// "Error to open the file primes.dat.\n" when the file cannot be opened, and refuses a name
-/// that is not a regular file without reading from it.
-std::vector<int> readPrimes(int count);
+/// that is not a regular file without reading from it. The program's directory comes from
+/// /proc, else from `invocation` (argv[0]: a path, or a name looked up in PATH).
+std::vector<int> readPrimes(int count, const char* invocation = nullptr);
 
 }  // namespace simplex_weights

@@ -136,7 +136,11 @@ int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body
     return info.failure_status;
   }
 
-  Run run{.trace = trace, .options = options, .random = random, .program = info.name};
+  Run run{.trace = trace,
+          .options = options,
+          .random = random,
+          .program = info.name,
+          .invocation = invocation};
   const int status = run_body(info, argv + first_argument - 1, body, run);
   if (!trace.flush()) {
     write_stderr(std::string(info.name) + ": error writing the trace to standard output: " +

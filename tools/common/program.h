@@ -39,6 +39,8 @@ struct Run {
   const CommandOptions& options;
   RandomSource& random;
   const char* program;
+  /// argv[0], as the program was invoked.
+  const char* invocation;
 };
 
 /// The program's own work on the two converted arguments; failures are thrown as Failure or

@@ -57,6 +57,11 @@ void run_glp_points(int m, int N, Run& run);
 /// line on standard error before a search that will take more than about two seconds.
 VectorDraw vector_draw(Run& run);
 
+/// Every candidate sharing a factor with a composite modulus passes the primitive-root test,
+/// and then its column runs through the multiples of that factor only: says so on standard
+/// error ("<program>: note: <symbol> = <n><source> is not prime, ...").
+void warn_composite_modulus(const char* program, const char* symbol, int n, const char* source);
+
 /// After a search, the line on standard error that names the chosen vector.
 void report_search(const Run& run, const VectorChoice& choice);
 

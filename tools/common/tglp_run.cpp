@@ -33,6 +33,17 @@ VectorDraw vector_draw(Run& run) {
   return how;
 }
 
+void warn_composite_modulus(const char* program, const char* symbol, int n, const char* source) {
+  std::string line = program;
+  line += ": note: ";
+  line += symbol;
+  line += " = ";
+  line += std::to_string(n);
+  line += source;
+  line += " is not prime, so every column but the first repeats values\n";
+  say(line);
+}
+
 void report_search(const Run& run, const VectorChoice& choice) {
   if (run.options.search > 1) say(search_summary(run.program, choice));
 }
@@ -40,7 +51,8 @@ void report_search(const Run& run, const VectorChoice& choice) {
 void run_tglp_weights(int m, int samples, Run& run) {
   Writer& trace = run.trace;
   check_lattice_arguments(m, samples, kMinTglpDimension);
-  const int n = choose_modulus(readPrimes(samples), samples);
+  const int n = choose_modulus(readPrimes(samples, run.invocation), samples);
+  if (!is_prime(n)) warn_composite_modulus(run.program, "n", n, " from the prime table");
   trace.text("value = ");
   trace.integer(n);
   trace.put('\n');

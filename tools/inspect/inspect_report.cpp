@@ -1,5 +1,6 @@
 #include "inspect_report.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -34,6 +35,30 @@ std::string svg_name(const std::string& base, std::size_t index) {
   const std::size_t dot = base.rfind(".svg");
   const std::string stem = dot == std::string::npos ? base : base.substr(0, dot);
   return stem + "-" + std::to_string(index + 1) + ".svg";
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  struct stat first {};
+  struct stat second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// A picture never replaces an input, nor any existing file that is not itself a picture: a
+// forgotten picture name takes the first file's name, and that file must survive.
+void refuse_unsafe_picture(const std::string& picture, const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    if (same_file(picture, file)) {
+      throw Failure("weights_inspect: the picture " + picture +
+                    " would replace a file being inspected; nothing was drawn\n");
+    }
+  }
+  struct stat status {};
+  if (::lstat(picture.c_str(), &status) == 0 && !is_svg_picture(picture)) {
+    throw Failure("weights_inspect: " + picture +
+                  " exists and is not an SVG picture; nothing was drawn over it\n");
+  }
 }
 
 bool ends_with(const std::string& text, const std::string& tail) {
@@ -78,8 +103,9 @@ void print_table(const std::vector<Summary>& summaries, Writer& out) {
 }
 
 // One file's section of the report; returns its status.
-int inspect_file(const std::string& path, std::size_t index, const InspectOptions& options,
-                 Writer& out, Summary& summary) {
+int inspect_file(const std::vector<std::string>& files, std::size_t index,
+                 const InspectOptions& options, Writer& out, Summary& summary) {
+  const std::string& path = files[index];
   const FileRows set = read_weight_set(path);
   const PointKind kind =
       options.all_cube || ends_with(path, ".glp") ? PointKind::kCube : PointKind::kWeights;
@@ -99,6 +125,7 @@ int inspect_file(const std::string& path, std::size_t index, const InspectOption
   if (!options.svg.empty() && !set.ragged && set.rows() > 0) {
     const std::string picture = svg_name(options.svg, index);
     try {
+      refuse_unsafe_picture(picture, files);
       write_svg(set, kind, picture);
     } catch (const Failure& failure) {
       const std::string text = std::string(failure.message()) +
@@ -124,7 +151,7 @@ int inspect_files(const std::vector<std::string>& files, const InspectOptions& o
     summary.path = files[index];
     int file_status = kExitSuccess;
     try {
-      file_status = inspect_file(files[index], index, options, out, summary);
+      file_status = inspect_file(files, index, options, out, summary);
     } catch (const Failure& failure) {
       out.text(std::string("  ERROR ") + failure.message());
       summary.status = "ERROR";

@@ -1,6 +1,7 @@
 #include "svg.h"
 
 #include <cmath>
+#include <fstream>
 #include <sstream>
 
 #include "number_text.h"
@@ -83,18 +84,69 @@ void draw_parallel(const FileRows& set, Canvas& c) {
   }
 }
 
-// The file's name as text: the characters that XML gives a meaning are replaced.
-std::string title_of(const FileRows& set) {
-  std::string title = set.path;
-  for (char& c : title) {
-    if (c == '<' || c == '>' || c == '&' || c == '"') c = '_';
+// The length of the well-formed UTF-8 sequence at text[at], or 0.
+std::size_t utf8_length(const std::string& text, std::size_t at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  const std::size_t length = lead < 0x80                    ? 1
+                             : lead >= 0xC2 && lead <= 0xDF ? 2
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 0;
+  if (length == 0 || at + length > text.size()) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
   }
-  return title + " (" + std::to_string(set.rows()) + " rows)";
+  // No overlong or surrogate forms, nothing past U+10FFFF.
+  if ((lead == 0xE0 && byte(at + 1) < 0xA0) || (lead == 0xED && byte(at + 1) > 0x9F) ||
+      (lead == 0xF0 && byte(at + 1) < 0x90) || (lead == 0xF4 && byte(at + 1) > 0x8F)) {
+    return 0;
+  }
+  return length;
+}
+
+// The file's name as XML text: control bytes, invalid UTF-8 and the characters that XML gives
+// a meaning become '_', so that the picture stays well-formed whatever the name.
+std::string title_of(const FileRows& set, long long left_out) {
+  std::string title;
+  for (std::size_t at = 0; at < set.path.size();) {
+    const std::size_t length = utf8_length(set.path, at);
+    const char c = set.path[at];
+    const bool plain = length > 1 || (length == 1 && static_cast<unsigned char>(c) >= 0x20 &&
+                                      c != 0x7F && c != '<' && c != '>' && c != '&' && c != '"');
+    title += plain ? set.path.substr(at, length) : "_";
+    at += length == 0 ? 1 : length;
+  }
+  title += " (" + std::to_string(set.rows()) + " rows";
+  if (left_out > 0) title += "; " + std::to_string(left_out) + " with values not finite left out";
+  return title + ")";
+}
+
+bool finite_row(const FileRows& set, long long i) {
+  for (int j = 0; j < set.columns; ++j) {
+    if (!std::isfinite(set.row(i)[j])) return false;
+  }
+  return true;
+}
+
+// The rows a picture can show: those whose values are all finite.
+FileRows finite_rows(const FileRows& set) {
+  FileRows kept;
+  kept.path = set.path;
+  kept.columns = set.columns;
+  for (long long i = 0; i < set.rows(); ++i) {
+    if (!finite_row(set, i)) continue;
+    kept.values.insert(kept.values.end(), set.row(i), set.row(i) + set.columns);
+    kept.row_lengths.push_back(set.columns);
+    kept.row_lines.push_back(set.row_lines[static_cast<std::size_t>(i)]);
+  }
+  return kept;
 }
 
 }  // namespace
 
-void write_svg(const FileRows& set, PointKind kind, const std::string& path) {
+void write_svg(const FileRows& all_rows, PointKind kind, const std::string& path) {
+  const FileRows set = finite_rows(all_rows);
   Canvas canvas{{}, set.rows() > 2000 ? 1.0 : 2.5};
   const double size = Canvas::kSize;
   canvas.svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -103,7 +155,7 @@ void write_svg(const FileRows& set, PointKind kind, const std::string& path) {
              << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
              << "<style>.mark{fill:#1f5fa8;fill-opacity:0.7}.line{fill:none;stroke:#1f5fa8;"
                 "stroke-opacity:0.35}text{font:14px sans-serif}</style>\n";
-  canvas.label(10, 20, title_of(set));
+  canvas.label(10, 20, title_of(all_rows, all_rows.rows() - set.rows()));
   const int m = set.columns;
   if (kind == PointKind::kCube && m == 2) {
     draw_square(set, canvas);
@@ -119,6 +171,17 @@ void write_svg(const FileRows& set, PointKind kind, const std::string& path) {
   picture.rows().text(canvas.svg.str());
   picture.open_final();
   picture.finish();
+}
+
+bool is_svg_picture(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char start[512] = {};
+  in.read(start, sizeof start);
+  std::string text(start, static_cast<std::size_t>(in.gcount()));
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return false;
+  return text.compare(first, 5, "<?xml") == 0 || text.compare(first, 4, "<svg") == 0;
 }
 
 }  // namespace simplex_weights

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,10 +46,30 @@ struct Command {
   int status = simplex_weights::kExitSuccess;
 };
 
+Command refused(const std::string& line, bool with_usage) {
+  say("weights_inspect: " + line + "\n" + (with_usage ? kUsage : ""));
+  Command command;
+  command.done = true;
+  command.status = simplex_weights::kExitUnreadable;
+  return command;
+}
+
+// Options as the generators read them: --name value or --name=value, "--" ends them, an empty
+// or missing value is refused.
 Command parse(int argc, char** argv, simplex_weights::Writer& out) {
   Command command;
+  bool options_ended = false;
   for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
+    std::string arg = argv[i];
+    if (options_ended || arg == "-" || arg.empty() || arg[0] != '-') {
+      if (arg.empty()) return refused("an empty word is no file name", false);
+      command.files.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
     if (arg == "--help" || arg == "-h" || arg == "--version" || arg == "-V") {
       out.text(arg[1] == 'h' || arg == "--help"
                    ? kUsage
@@ -58,27 +79,28 @@ Command parse(int argc, char** argv, simplex_weights::Writer& out) {
     }
     if (arg == "--cube") {
       command.options.all_cube = true;
-    } else if ((arg == "--tolerance" || arg == "--svg") && i + 1 < argc) {
-      const char* value = argv[++i];
-      if (arg == "--svg") {
-        command.options.svg = value;
-        continue;
-      }
-      char* end = nullptr;
-      command.options.tolerance = std::strtod(value, &end);
-      if (*end != '\0' || !(command.options.tolerance >= 0)) {
-        say(std::string("weights_inspect: the tolerance ") + value + " is not a number >= 0\n");
-        command.done = true;
-        command.status = simplex_weights::kExitUnreadable;
-        return command;
-      }
-    } else if ((arg.rfind("--", 0) == 0 && arg != "--") || arg.empty()) {
-      say("weights_inspect: unknown option " + arg + "\n" + kUsage);
-      command.done = true;
-      command.status = simplex_weights::kExitUnreadable;
-      return command;
-    } else {
-      command.files.push_back(arg);
+      continue;
+    }
+    std::optional<std::string> value;
+    const std::size_t equals = arg.find('=');
+    if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+      arg.resize(equals);
+    }
+    if (arg != "--tolerance" && arg != "--svg") return refused("unknown option " + arg, true);
+    if (!value) {
+      if (i + 1 >= argc) return refused(arg + " needs a value", true);
+      value = argv[++i];
+    }
+    if (value->empty()) return refused(arg + " needs a value, not an empty word", true);
+    if (arg == "--svg") {
+      command.options.svg = *value;
+      continue;
+    }
+    char* end = nullptr;
+    command.options.tolerance = std::strtod(value->c_str(), &end);
+    if (*end != '\0' || !(command.options.tolerance >= 0)) {
+      return refused("the tolerance " + *value + " is not a number >= 0", false);
     }
   }
   if (command.files.empty()) {
