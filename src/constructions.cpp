@@ -62,12 +62,16 @@ WeightSet lattice_weights_set(const LatticeBuild& build, int m, int N) {
   return set;
 }
 
+ComponentTest component_test(const Options& options) {
+  return options.units || options.exact ? ComponentTest::kUnit : ComponentTest::kPrimitiveRoot;
+}
+
 }  // namespace
 
 WeightSet tglp(int m, int samples, const Options& options) {
   check_search(options);
   check_lattice_arguments(m, samples, kMinTglpDimension);
-  const int n = tglp_modulus(samples);
+  const int n = options.exact ? samples : tglp_modulus(samples);
   const std::size_t points = static_cast<std::size_t>(n);
   std::vector<double> cube = allocate<double>(points * static_cast<std::size_t>(m - 1));
   WeightSet set{.rows = points,
@@ -120,8 +124,9 @@ WeightSet glp_cube(int m, int N, const Options& options) {
   CollectingSink sink(static_cast<std::size_t>(N), static_cast<std::size_t>(m));
   GlibcRandom random(options.seed);
   NoTrace quiet;
-  cube_lattice::glp(sink, quiet.writer, m, N,
-                    VectorDraw{.random = random, .candidates = options.search});
+  cube_lattice::glp(
+      sink, quiet.writer, m, N,
+      VectorDraw{.random = random, .candidates = options.search, .test = component_test(options)});
   return sink.take();
 }
 
@@ -150,7 +155,7 @@ long long planned_rows(Construction construction, int first, int second, const O
     case Construction::kTglp:
       check_search(options);
       check_lattice_arguments(first, second, kMinTglpDimension);
-      return tglp_modulus(second);
+      return options.exact ? second : tglp_modulus(second);
     case Construction::kUdh:
     case Construction::kUdhProduct:
       check_hammersley_arguments(first, second);

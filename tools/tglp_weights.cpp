@@ -15,6 +15,7 @@ const simplex_weights::ProgramInfo kProgram{
     .syntax = "Syntax: %s dimension samples\n",
     .failure_status = simplex_weights::kExitFailure,
     .seeds_random = true,
+    .chooses_modulus = true,
     .argument_help =
         "  dimension  number of objectives m, " +
         simplex_weights::range_text(simplex_weights::kMinTglpDimension,
@@ -22,7 +23,7 @@ const simplex_weights::ProgramInfo kProgram{
         "\n  samples    requested number of points N, " +
         simplex_weights::range_text(simplex_weights::kMinSamples, simplex_weights::kMaxSamples) +
         "; the run uses the first prime >= N\n"
-        "             from the prime table\n",
+        "             from the prime table (exactly N with --exact)\n",
     .notes = std::string("The prime table is ") + simplex_weights::kPrimeTablePlaces + ".\n",
 };
 

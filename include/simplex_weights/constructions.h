@@ -29,9 +29,15 @@ struct Options {
   int search = 1;
   /// msld: each distinct row once, in the order of first appearance.
   bool unique = false;
+  /// tglp and glp_cube: the generating vector's further components drawn among the units
+  /// modulo n (gcd(h, n) = 1) instead of the primitive roots, which serves any modulus.
+  bool units = false;
+  /// tglp: exactly `samples` points (n = N, no prime chosen); implies `units`.
+  bool exact = false;
 };
 
-/// m objectives (2 .. 1000), samples N (3 .. 20000): the first prime n >= N points.
+/// m objectives (2 .. 1000), samples N (3 .. 20000): the first prime n >= N points, or N
+/// with `exact`.
 WeightSet tglp(int m, int samples, const Options& options = {});
 /// k objectives (1 .. 22), N vectors (k * N <= 2^31 - 1; N <= 0 gives none).
 WeightSet udh(int k, int N, const Options& options = {});

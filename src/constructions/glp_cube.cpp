@@ -11,8 +11,8 @@ namespace simplex_weights::cube_lattice {
 VectorChoice glp(RowSink& rows, Writer& trace, int s, int N, const VectorDraw& how) {
   VectorChoice choice = choose_generating_vector(
       s, N,
-      [](int components, int modulus, RandomSource& random, Writer& draws) {
-        return generating_vector(components, modulus, random, draws, nullptr);
+      [](int components, int modulus, ComponentTest test, RandomSource& random, Writer& draws) {
+        return generating_vector(components, modulus, random, draws, nullptr, test);
       },
       how, trace);
   const std::vector<int>& h = choice.h;

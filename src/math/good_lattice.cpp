@@ -29,17 +29,15 @@ int euler_phi(int n) {
 }
 
 // Remembers each candidate's test result: for a composite n the test costs up to n steps.
-class PrimitiveRootCache {
+class CandidateCache {
  public:
-  explicit PrimitiveRootCache(int n) : n_(n), known_(static_cast<std::size_t>(n), -1) {}
-  bool passes(int b) {
-    signed char& entry = known_[static_cast<std::size_t>(b)];
-    if (entry < 0) entry = static_cast<signed char>(primitive_root(n_, b));
-    return entry == 1;
-  }
+  CandidateCache(int n, ComponentTest test)
+      : n_(n), test_(test), known_(static_cast<std::size_t>(n), -1) {}
+  bool passes(int b);
 
  private:
   int n_;
+  ComponentTest test_;
   std::vector<signed char> known_;
 };
 
@@ -69,9 +67,9 @@ std::string vector_text(const std::vector<int>& h) {
 
 }  // namespace
 
-long long distinct_vector_count(int s, int n) {
+long long distinct_vector_count(int s, int n, ComponentTest test) {
   constexpr long long kLimit = 1LL << 62;
-  const long long passing = passing_candidate_count(n);
+  const long long passing = passing_candidate_count(n, test);
   long long count = 1;
   // Distinct components while unused passing values remain, then any passing value.
   for (int j = 0; j < s - 1 && count < kLimit; ++j) {
@@ -93,8 +91,9 @@ double lattice_discrepancy(const std::vector<int>& h, int n) {
 
 VectorChoice choose_generating_vector(int s, int n, CandidateDraw draw, const VectorDraw& how,
                                       Writer& trace) {
-  if (how.candidates <= 1) return {draw(s, n, how.random, trace)};
-  const long long wanted = std::min<long long>(how.candidates, distinct_vector_count(s, n));
+  if (how.candidates <= 1) return {draw(s, n, how.test, how.random, trace)};
+  const long long wanted =
+      std::min<long long>(how.candidates, distinct_vector_count(s, n, how.test));
   const double seconds = search_seconds(wanted, s, n);
   if (seconds > 2 && how.on_long_search) how.on_long_search(wanted, seconds);
   std::set<std::vector<int>> seen;
@@ -108,7 +107,7 @@ VectorChoice choose_generating_vector(int s, int n, CandidateDraw draw, const Ve
     std::vector<int> h;
     {
       Writer capture(&draws);
-      h = draw(s, n, how.random, capture);
+      h = draw(s, n, how.test, how.random, capture);
     }
     if (!seen.insert(h).second) continue;
     const double discrepancy = lattice_discrepancy(h, n);
@@ -226,7 +225,19 @@ int primitive_root(int n, int b) {
   return 1;
 }
 
-int passing_candidate_count(int n) {
+bool passes(ComponentTest test, int n, int b) {
+  return test == ComponentTest::kUnit ? std::gcd(b, n) == 1 : primitive_root(n, b) == 1;
+}
+
+bool CandidateCache::passes(int b) {
+  signed char& entry = known_[static_cast<std::size_t>(b)];
+  if (entry < 0) entry = static_cast<signed char>(simplex_weights::passes(test_, n_, b) ? 1 : 0);
+  return entry == 1;
+}
+
+int passing_candidate_count(int n, ComponentTest test) {
+  // Units: every residue prime to n but 1.
+  if (test == ComponentTest::kUnit) return euler_phi(n) - 1;
   // Prime n: the primitive roots. Composite n: no power of a candidate sharing a factor with n
   // is 1, and a candidate prime to n has order at most phi(n) <= n - 3, except 3 modulo 4.
   if (is_prime(n)) return euler_phi(n - 1);
@@ -234,19 +245,19 @@ int passing_candidate_count(int n) {
 }
 
 std::vector<int> generating_vector(int s, int n, RandomSource& random, Writer& trace,
-                                   Writer* draw_trace) {
+                                   Writer* draw_trace, ComponentTest test) {
   std::vector<int> h{1};
   std::vector<char> chosen(static_cast<std::size_t>(n), 0);
-  PrimitiveRootCache test(n);
+  CandidateCache checked(n, test);
   int distinct = 0;
   int passing = -1;  // counted when first needed
   while (static_cast<int>(h.size()) < s) {
     const int g = rand_interval(2, n - 1, random, draw_trace);
     char& used = chosen[static_cast<std::size_t>(g)];
     if (used != 0) {
-      if (passing < 0) passing = passing_candidate_count(n);
+      if (passing < 0) passing = passing_candidate_count(n, test);
       if (distinct < passing) continue;  // drawn again: another passing value is still free
-    } else if (!test.passes(g)) {
+    } else if (!checked.passes(g)) {
       continue;
     }
     if (used == 0) ++distinct;
@@ -262,10 +273,10 @@ std::vector<int> generating_vector(int s, int n, RandomSource& random, Writer& t
 VectorChoice glp(Writer& trace, int s, int n, double* cube, const VectorDraw& how) {
   VectorChoice choice = choose_generating_vector(
       s, n,
-      [](int components, int modulus, RandomSource& random, Writer& draws) {
+      [](int components, int modulus, ComponentTest test, RandomSource& random, Writer& draws) {
         // One draw is made and discarded first, as the construction has always done.
         rand_interval(2, modulus - 1, random, &draws);
-        return generating_vector(components, modulus, random, draws, &draws);
+        return generating_vector(components, modulus, random, draws, &draws, test);
       },
       how, trace);
   const std::vector<int>& h = choice.h;

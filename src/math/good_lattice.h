@@ -47,25 +47,34 @@ int primitive_root(int n, int b);
 /// Whether n is prime.
 bool is_prime(int n);
 
-/// How many candidates of [2, n - 1] pass `primitive_root` (n, .), n >= 3.
-int passing_candidate_count(int n);
+/// What a further component of a generating vector must pass: the primitive-root test (the
+/// construction's own), or being a unit modulo n (gcd(h, n) = 1), which serves any modulus.
+enum class ComponentTest { kPrimitiveRoot, kUnit };
+
+/// Whether candidate b of [2, n - 1] passes `test`.
+bool passes(ComponentTest test, int n, int b);
+
+/// How many candidates of [2, n - 1] pass `test`, n >= 3.
+int passing_candidate_count(int n, ComponentTest test = ComponentTest::kPrimitiveRoot);
 
 /// The generating vector (1, h_2, ..., h_s) modulo n: every further component a candidate of
 /// [2, n - 1] drawn with rand_interval (traced into draw_trace when given) that passes the
 /// primitive-root test, announced as "hi = %d\n" on trace. Components differ from one another
 /// while unused passing candidates remain; after that repeats are accepted, so it always ends.
 std::vector<int> generating_vector(int s, int n, RandomSource& random, Writer& trace,
-                                   Writer* draw_trace);
+                                   Writer* draw_trace,
+                                   ComponentTest test = ComponentTest::kPrimitiveRoot);
 
 /// Largest number of candidate generating vectors a search draws.
 inline constexpr int kMaxCandidates = 100000;
 
 /// How many distinct vectors generating_vector (s, n, ...) can give, at most 2^62.
-long long distinct_vector_count(int s, int n);
+long long distinct_vector_count(int s, int n, ComponentTest test = ComponentTest::kPrimitiveRoot);
 
 /// One candidate generating vector of s components modulo n, drawn as a program's construction
 /// draws it, with that construction's trace of the draws on `trace`.
-using CandidateDraw = std::vector<int> (*)(int s, int n, RandomSource& random, Writer& trace);
+using CandidateDraw = std::vector<int> (*)(int s, int n, ComponentTest test, RandomSource& random,
+                                           Writer& trace);
 
 /// How a lattice construction draws its generating vector: its random source, how many
 /// candidates to draw (1: the one vector, traced as drawn), and whom to tell, before a search
@@ -73,6 +82,7 @@ using CandidateDraw = std::vector<int> (*)(int s, int n, RandomSource& random, W
 struct VectorDraw {
   RandomSource& random;
   int candidates = 1;
+  ComponentTest test = ComponentTest::kPrimitiveRoot;
   std::function<void(long long vectors, double seconds)> on_long_search = {};
 };
 

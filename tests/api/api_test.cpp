@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -157,6 +158,28 @@ TEST(Constructions, PlannedRowsAreTheRowsReturned) {
   EXPECT_EQ(static_cast<long long>(unique.rows),
             planned_rows(Construction::kMsld, 5, 5, {.unique = true}));
   EXPECT_EQ(unique.rows, 231u - 130u);
+}
+
+TEST(Constructions, ExactGivesExactlyTheSamplesAskedFor) {
+  for (int N : {3, 4, 91, 100, 128, 210, 243, 1024, 20000}) {
+    const Options exact{.seed = 5, .exact = true};
+    EXPECT_EQ(planned_rows(Construction::kTglp, 5, N, exact), N);
+    const WeightSet set = tglp(5, N, exact);
+    EXPECT_EQ(set.rows, static_cast<std::size_t>(N));
+    EXPECT_EQ(set.values, tglp(5, N, exact).values) << "a seed fixes the set";
+    EXPECT_LT(largest_row_sum_error(set), 1e-12);
+  }
+}
+
+TEST(Constructions, UnitsKeepEveryColumnOfACompositeCubeSetFreeOfRepeats) {
+  for (int N : {210, 243, 1000}) {
+    const WeightSet cube = glp_cube(4, N, {.seed = 2, .units = true});
+    for (std::size_t j = 0; j < cube.columns; ++j) {
+      std::set<double> column;
+      for (std::size_t i = 0; i < cube.rows; ++i) column.insert(cube.row(i)[j]);
+      EXPECT_EQ(column.size(), cube.rows) << N << " column " << j;
+    }
+  }
 }
 
 TEST(Constructions, TheDistinctRowCountIsKnownBeforeGenerating) {

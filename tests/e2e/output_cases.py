@@ -155,6 +155,18 @@ for args in (["3", "4"], ["5", "5"], ["2", "6"], ["1", "3"], ["4", "0"]):
 status, out, err, files = run("udh_weights", ["--unique", "3", "10"])
 check(status == 255 and b"--unique is refused" in err and files == {}, f"udh_weights --unique: {err!r}")
 
+## tglp_weights --exact: exactly N rows under N's name, no prime table needed.
+for n in ("4", "91", "243"):
+    status, out, err, files = run("tglp_weights", ["-q", "--exact", "--seed", "1", "5", n],
+                                  setup=lambda w: os.remove(os.path.join(w, "primes.dat")))
+    name = f"output/weight_05D_{n}.tglp"
+    check(status == 0 and list(files) == [name] and len(rows_of(files[name])) == int(n) and err == b"",
+          f"tglp_weights --exact 5 {n}: {status} {list(files)} {err!r}")
+status, out, err, files = run("glp_points", ["-q", "--units", "--seed", "1", "3", "210"])
+columns = list(zip(*rows_of(files["output/weight_03D_210.glp"])))
+check(status == 0 and err == b"" and all(len(set(c)) == 210 for c in columns),
+      f"glp_points --units 3 210: {err!r}, distinct per column {[len(set(c)) for c in columns]}")
+
 ## pagmo's decompose accepts every row of every six-digit --exact-sums file.
 if PAGMO:
     for program in WEIGHTS:

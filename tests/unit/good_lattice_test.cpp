@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <set>
 #include <string>
 
@@ -210,9 +211,9 @@ TEST(GeneratingVectorSearch, CountsTheDistinctVectors) {
   EXPECT_EQ(distinct_vector_count(1000, 20011), 1LL << 62);
 }
 
-std::vector<int> tglp_draw(int s, int n, RandomSource& random, Writer& trace) {
+std::vector<int> tglp_draw(int s, int n, ComponentTest test, RandomSource& random, Writer& trace) {
   rand_interval(2, n - 1, random, &trace);
-  return generating_vector(s, n, random, trace, &trace);
+  return generating_vector(s, n, random, trace, &trace, test);
 }
 
 TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
@@ -225,7 +226,7 @@ TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
     std::string ignored;
     Writer sink(&ignored);
     while (seen.size() < 12) {
-      const std::vector<int> h = tglp_draw(4, 211, by_hand, sink);
+      const std::vector<int> h = tglp_draw(4, 211, ComponentTest::kPrimitiveRoot, by_hand, sink);
       if (!seen.insert(h).second) continue;
       const double d = lattice_discrepancy(h, 211);
       if (expected.empty() || d < least) {
@@ -255,6 +256,40 @@ TEST(GeneratingVectorSearch, StopsWhenEveryDistinctVectorIsEvaluated) {
   EXPECT_EQ(choice.compared, 40);
   EXPECT_EQ(chosen, (std::vector<int>{1, 83}));  // the best primitive root of 101
   EXPECT_NEAR(lattice_discrepancy(chosen, 101), 4.98445e-05, 5e-10);
+}
+
+}  // namespace
+}  // namespace simplex_weights
+
+namespace simplex_weights {
+namespace {
+
+TEST(Units, PassExactlyTheResiduesPrimeToTheModulus) {
+  for (int n = 3; n <= 400; ++n) {
+    int units = 0;
+    for (int b = 2; b <= n - 1; ++b) {
+      const bool prime_to_n = std::gcd(b, n) == 1;
+      ASSERT_EQ(passes(ComponentTest::kUnit, n, b), prime_to_n) << n << " " << b;
+      units += prime_to_n ? 1 : 0;
+    }
+    EXPECT_EQ(passing_candidate_count(n, ComponentTest::kUnit), units) << n;
+  }
+  // Every unit of a prime passes, not only the primitive roots: 99 candidates at n = 101.
+  EXPECT_EQ(distinct_vector_count(2, 101, ComponentTest::kUnit), 99);
+  EXPECT_EQ(distinct_vector_count(3, 100, ComponentTest::kUnit), 39 * 38);
+  EXPECT_EQ(distinct_vector_count(4, 4, ComponentTest::kUnit), 1);  // only 3, repeated
+}
+
+TEST(Units, GeneratingVectorsOfACompositeModulusHoldOnlyDistinctUnits) {
+  GlibcRandom random(4);
+  std::string text;
+  Writer trace(&text);
+  for (int n : {100, 210, 243, 1024}) {
+    const std::vector<int> h =
+        generating_vector(5, n, random, trace, nullptr, ComponentTest::kUnit);
+    EXPECT_EQ(std::set<int>(h.begin(), h.end()).size(), 5u) << n;
+    for (int component : h) EXPECT_EQ(std::gcd(component, n), 1) << n;
+  }
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ void print_self_test(Writer& trace) {
 
 void run_glp_points(int m, int N, Run& run) {
   check_lattice_arguments(m, N, cube_lattice::kMinDimension);
-  if (m >= 2 && !is_prime(N)) warn_composite_modulus(run.program, "N", N, "");
+  // Units keep every column free of repeats, whatever N.
+  if (m >= 2 && !run.options.units && !is_prime(N)) warn_composite_modulus(run.program, "N", N, "");
   Publication publication(weight_file_path(run, staged_file_name("glp", m, N), m, N), true,
                           kStandardMessages, run.options.digits);
   if (writes_header(run, true)) write_header(publication.rows(), N, m);  // one row per point

@@ -21,6 +21,8 @@ enum class Option {
   kNoHeader,
   kExactSums,
   kUnique,
+  kUnits,
+  kExact,
   kHelp,
   kVersion
 };
@@ -40,6 +42,12 @@ constexpr OptionEntry kOptionTable[] = {
      "draw K candidate generating vectors (1 .. 100000) and keep the one whose lattice has the\n"
      "                    least centred L2 discrepancy (CD2); a candidate of n points and s\n"
      "                    components costs about n^2 s / 2 nanoseconds"},
+    {Option::kUnits, "units", 0, nullptr,
+     "draw the generating vector's components among the units modulo n (gcd(h, n) = 1)\n"
+     "                    instead of the primitive roots: a uniform lattice for any modulus"},
+    {Option::kExact, "exact", 0, nullptr,
+     "use exactly N points (n = N, no prime chosen, no prime table read), for a population\n"
+     "                    size fixed by the algorithm; implies --units, and costs nothing"},
     {Option::kQuiet, "quiet", 'q', nullptr,
      "no trace on standard output; failure messages go to standard error"},
     {Option::kDigits, "digits", 0, "D",
@@ -98,6 +106,10 @@ bool in_scope(Option option, const OptionScope& scope) {
       return scope.draws_random;
     case Option::kUnique:
       return scope.repeats_rows;
+    case Option::kUnits:
+      return scope.draws_random;
+    case Option::kExact:
+      return scope.chooses_modulus;
     case Option::kExactSums:
       return scope.weight_vectors;
     default:
@@ -162,6 +174,19 @@ void apply(const OptionEntry& entry, std::string_view value, const OptionScope& 
       if (!scope.repeats_rows)
         throw OptionError(name + " is refused: this program repeats no rows");
       options.unique = true;
+      break;
+    case Option::kUnits:
+      if (!draws_random) {
+        throw OptionError(name + " is refused: this program draws no generating vector");
+      }
+      options.units = true;
+      break;
+    case Option::kExact:
+      if (!scope.chooses_modulus) {
+        throw OptionError(name + " is refused: this program chooses no modulus");
+      }
+      options.exact = true;
+      options.units = true;
       break;
     case Option::kQuiet:
       options.quiet = true;

@@ -26,6 +26,10 @@ struct CommandOptions {
   bool exact_sums = false;
   /// msld_weights: each distinct row once.
   bool unique = false;
+  /// Lattice programs: components drawn among the units modulo n, not the primitive roots.
+  bool units = false;
+  /// tglp_weights: n = N, no prime chosen (implies units).
+  bool exact = false;
   bool help = false;
   bool version = false;
 };
@@ -36,6 +40,8 @@ struct OptionScope {
   bool draws_random = false;
   /// --unique: msld_weights.
   bool repeats_rows = false;
+  /// --exact: tglp_weights, whose modulus is otherwise a prime chosen from N.
+  bool chooses_modulus = false;
   /// --exact-sums: every program whose rows are weight vectors (not glp_points' cube points).
   bool weight_vectors = true;
 };

@@ -103,6 +103,7 @@ int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body
 
   const OptionScope scope{.draws_random = info.seeds_random,
                           .repeats_rows = info.repeats_rows,
+                          .chooses_modulus = info.chooses_modulus,
                           .weight_vectors = info.weight_vectors};
   CommandOptions options;
   int first_argument = 1;

@@ -24,6 +24,8 @@ struct ProgramInfo {
   bool seeds_random = false;
   /// Writes some rows more than once: takes --unique.
   bool repeats_rows = false;
+  /// Chooses its modulus from the samples asked for: takes --exact.
+  bool chooses_modulus = false;
   /// Writes weight vectors (not unit-cube points): takes --exact-sums.
   bool weight_vectors = true;
   /// Lines printed by --help after the first line: one per argument, with its range.

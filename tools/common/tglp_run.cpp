@@ -22,7 +22,9 @@ void say(const std::string& line) {
 }  // namespace
 
 VectorDraw vector_draw(Run& run) {
-  VectorDraw how{.random = run.random, .candidates = run.options.search};
+  VectorDraw how{.random = run.random,
+                 .candidates = run.options.search,
+                 .test = run.options.units ? ComponentTest::kUnit : ComponentTest::kPrimitiveRoot};
   const std::string program = run.program;
   how.on_long_search = [program](long long vectors, double seconds) {
     char line[200];
@@ -51,8 +53,11 @@ void report_search(const Run& run, const VectorChoice& choice) {
 void run_tglp_weights(int m, int samples, Run& run) {
   Writer& trace = run.trace;
   check_lattice_arguments(m, samples, kMinTglpDimension);
-  const int n = choose_modulus(readPrimes(samples, run.invocation), samples);
-  if (!is_prime(n)) warn_composite_modulus(run.program, "n", n, " from the prime table");
+  const int n =
+      run.options.exact ? samples : choose_modulus(readPrimes(samples, run.invocation), samples);
+  if (!run.options.units && !is_prime(n)) {
+    warn_composite_modulus(run.program, "n", n, " from the prime table");
+  }
   trace.text("value = ");
   trace.integer(n);
   trace.put('\n');
