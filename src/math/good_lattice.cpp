@@ -10,6 +10,7 @@
 #include "arguments.h"
 #include "discrepancy.h"
 #include "failure.h"
+#include "simplex_search.h"
 
 namespace simplex_weights {
 namespace {
@@ -89,41 +90,69 @@ double lattice_discrepancy(const std::vector<int>& h, int n) {
   return centred_l2_discrepancy(points);
 }
 
-VectorChoice choose_generating_vector(int s, int n, CandidateDraw draw, const VectorDraw& how,
-                                      Writer& trace) {
-  if (how.candidates <= 1) return {draw(s, n, how.test, how.random, trace)};
+std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw draw,
+                                                    const VectorDraw& how, std::size_t keep,
+                                                    long long& compared) {
   const long long wanted =
       std::min<long long>(how.candidates, distinct_vector_count(s, n, how.test));
   const double seconds = search_seconds(wanted, s, n);
   if (seconds > 2 && how.on_long_search) how.on_long_search(wanted, seconds);
   std::set<std::vector<int>> seen;
-  VectorChoice best;
-  std::string best_draws;
+  std::vector<Candidate> best;  // by CD2, the earlier drawn first among equals
   // Every distinct vector turns up in time; the bound only guards against a miscount.
   const long long most_draws = std::max<long long>(100 * wanted, 1000000);
   for (long long drawn = 0; static_cast<long long>(seen.size()) < wanted && drawn < most_draws;
        ++drawn) {
-    std::string draws;
-    std::vector<int> h;
+    Candidate candidate{{}, {}, 0};
     {
-      Writer capture(&draws);
-      h = draw(s, n, how.test, how.random, capture);
+      Writer capture(&candidate.draws);
+      candidate.h = draw(s, n, how.test, how.random, capture);
     }
-    if (!seen.insert(h).second) continue;
-    const double discrepancy = lattice_discrepancy(h, n);
-    if (best.h.empty() || discrepancy < best.discrepancy) {
-      best.h = h;
-      best_draws = std::move(draws);
-      best.discrepancy = discrepancy;
-    }
+    if (!seen.insert(candidate.h).second) continue;
+    candidate.discrepancy = lattice_discrepancy(candidate.h, n);
+    if (best.size() == keep && !(candidate.discrepancy < best.back().discrepancy)) continue;
+    const auto place =
+        std::upper_bound(best.begin(), best.end(), candidate.discrepancy,
+                         [](double d, const Candidate& other) { return d < other.discrepancy; });
+    best.insert(place, std::move(candidate));
+    if (best.size() > keep) best.pop_back();
   }
-  trace.text(best_draws);
-  best.compared = static_cast<long long>(seen.size());
+  compared = static_cast<long long>(seen.size());
   return best;
 }
 
+VectorChoice choose_generating_vector(int s, int n, CandidateDraw draw, const VectorDraw& how,
+                                      Writer& trace) {
+  if (how.candidates <= 1) return {draw(s, n, how.test, how.random, trace)};
+  VectorChoice choice;
+  std::vector<Candidate> best =
+      least_discrepancy_candidates(s, n, draw, how, how.on_simplex ? 8 : 1, choice.compared);
+  if (how.on_simplex && s >= 1) {
+    const OrderingChoice ordering = best_ordering_on_simplex(best, n, how.random);
+    Candidate& winner = best[ordering.candidate];
+    trace.text(winner.draws);
+    choice.h = ordering.h;
+    choice.discrepancy = winner.discrepancy;
+    choice.on_simplex = true;
+    choice.coverage = ordering.coverage;
+    choice.closest = ordering.closest;
+    return choice;
+  }
+  trace.text(best.front().draws);
+  choice.h = best.front().h;
+  choice.discrepancy = best.front().discrepancy;
+  return choice;
+}
+
 std::string search_summary(const char* program, const VectorChoice& choice) {
-  char figure[40];
+  char figure[160];
+  if (choice.on_simplex) {
+    std::snprintf(figure, sizeof figure, ", CD2 = %.2e, coverage/closest = %.2f (%.3g / %.3g)\n",
+                  choice.discrepancy, choice.coverage / choice.closest, choice.coverage,
+                  choice.closest);
+    return std::string(program) + ": best of " + std::to_string(choice.compared) +
+           " generating vectors: " + vector_text(choice.h) + figure;
+  }
   std::snprintf(figure, sizeof figure, "%g", choice.discrepancy);
   return std::string(program) + ": best of " + std::to_string(choice.compared) +
          " generating vectors by CD2: " + vector_text(choice.h) + ", CD2 = " + figure + "\n";

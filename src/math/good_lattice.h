@@ -83,16 +83,37 @@ struct VectorDraw {
   RandomSource& random;
   int candidates = 1;
   ComponentTest test = ComponentTest::kPrimitiveRoot;
+  /// tglp: a search keeps the 8 vectors of least CD2 and, of every ordering of their
+  /// components, the one whose points on the simplex have the least ratio of coverage radius
+  /// to closest pair.
+  bool on_simplex = false;
   std::function<void(long long vectors, double seconds)> on_long_search = {};
 };
 
 /// The vector a construction chose, and for a search how many vectors it compared and the CD2
-/// of the winner.
+/// of the winner; for a search on the simplex also the winner's figures there.
 struct VectorChoice {
   std::vector<int> h;
   long long compared = 0;
   double discrepancy = 0;
+  bool on_simplex = false;
+  double coverage = 0;  // against the coarse lattice of the search
+  double closest = 0;
 };
+
+/// A candidate of a search: the vector, its draws' trace, and the CD2 of its lattice.
+struct Candidate {
+  std::vector<int> h;
+  std::string draws;
+  double discrepancy;
+};
+
+/// The draws of a search: up to how.candidates distinct candidates (all there are, when fewer),
+/// drawn one after another; returns the `keep` of least CD2, by CD2 and then in the order they
+/// were drawn, and sets `compared` to the distinct vectors drawn.
+std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw draw,
+                                                    const VectorDraw& how, std::size_t keep,
+                                                    long long& compared);
 
 /// The generating vector of a lattice construction. With one candidate it is the one `draw`
 /// gives, traced as drawn. Otherwise up to that many distinct candidates (all there are, when

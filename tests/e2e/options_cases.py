@@ -82,8 +82,15 @@ def after_draws(out):
     return b"\n".join(lines[last + 1:])
 
 
-for program, args, best in (("tglp_weights", ["3", "101"], "(1, 83), CD2 = 4.98445e-05"),
-                            ("glp_points", ["2", "101"], "(1, 83), CD2 = 4.98445e-05")):
+# tglp_weights chooses on the simplex: among the vectors of least CD2, the ordering of least
+# coverage radius to closest pair; over the whole space of n = 101 that is (83, 1).
+searched = run("tglp_weights", ["--seed", "5", "--search", "100", "3", "101"])
+again = run("tglp_weights", ["--seed", "5", "--search=100", "3", "101"])
+check(searched[0] == 0 and searched[1:] == again[1:], "tglp_weights --search with --seed is not reproducible")
+check(re.fullmatch(rb"tglp_weights: best of 40 generating vectors: \(\d+, \d+\), CD2 = \d\.\d\de-\d\d, "
+                   rb"coverage/closest = \d+\.\d\d \(0\.\d+ / 0\.\d+\)\n", searched[2]) is not None,
+      f"tglp_weights --search: stderr {searched[2]!r}")
+for program, args, best in (("glp_points", ["2", "101"], "(1, 83), CD2 = 4.98445e-05"),):
     searched = run(program, ["--seed", "5", "--search", "100"] + args)
     again = run(program, ["--seed", "5", "--search=100"] + args)
     check(searched[0] == 0 and searched[1:] == again[1:], f"{program} --search with --seed is not reproducible")
@@ -99,6 +106,7 @@ for program, args, best in (("tglp_weights", ["3", "101"], "(1, 83), CD2 = 4.984
             break
     else:
         check(False, f"{program}: no seed drew (1, 83)")
+for program, args in (("tglp_weights", ["3", "101"]), ("glp_points", ["2", "101"])):
     status, out, err, files = run(program, ["--search", "0"] + args)
     check(status == 1 and files == {} and b"--search takes a whole number from 1 to 100000" in err,
           f"{program} --search 0: {err!r}")

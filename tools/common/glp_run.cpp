@@ -27,7 +27,7 @@ void run_glp_points(int m, int N, Run& run) {
                           kStandardMessages, run.options.digits);
   if (writes_header(run, true)) write_header(publication.rows(), N, m);  // one row per point
   RowPrinter rows(publication.rows(), RowFormat::kScientific);
-  report_search(run, cube_lattice::glp(rows, run.trace, m, N, vector_draw(run)));
+  report_search(run, cube_lattice::glp(rows, run.trace, m, N, vector_draw(run, false)));
   publication.open_final();
   publication.finish();
   print_self_test(run.trace);

@@ -53,9 +53,10 @@ void run_msld_weights(int M, int K, Run& run);
 /// primitive-root test.
 void run_glp_points(int m, int N, Run& run);
 
-/// The draw of a lattice program's generating vector: its random source and --search, with a
-/// line on standard error before a search that will take more than about two seconds.
-VectorDraw vector_draw(Run& run);
+/// The draw of a lattice program's generating vector: its random source, --search and --units,
+/// with a line on standard error before a search that will take more than about two seconds;
+/// `on_simplex` chooses the search's winner on the simplex (tglp_weights).
+VectorDraw vector_draw(Run& run, bool on_simplex);
 
 /// Every candidate sharing a factor with a composite modulus passes the primitive-root test,
 /// and then its column runs through the multiples of that factor only: says so on standard

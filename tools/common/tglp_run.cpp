@@ -21,10 +21,11 @@ void say(const std::string& line) {
 
 }  // namespace
 
-VectorDraw vector_draw(Run& run) {
+VectorDraw vector_draw(Run& run, bool on_simplex) {
   VectorDraw how{.random = run.random,
                  .candidates = run.options.search,
-                 .test = run.options.units ? ComponentTest::kUnit : ComponentTest::kPrimitiveRoot};
+                 .test = run.options.units ? ComponentTest::kUnit : ComponentTest::kPrimitiveRoot,
+                 .on_simplex = on_simplex};
   const std::string program = run.program;
   how.on_long_search = [program](long long vectors, double seconds) {
     char line[200];
@@ -67,7 +68,7 @@ void run_tglp_weights(int m, int samples, Run& run) {
   if (writes_header(run, false)) write_header(publication.rows(), n, m);
   const std::size_t points = static_cast<std::size_t>(n);
   const auto cube = allocate_for_overwrite<double>(static_cast<std::size_t>(m - 1) * points);
-  report_search(run, glp(trace, m - 1, n, cube.get(), vector_draw(run)));
+  report_search(run, glp(trace, m - 1, n, cube.get(), vector_draw(run, true)));
   const auto weight_vectors = allocate_for_overwrite<double>(static_cast<std::size_t>(m) * points);
   RowPrinter rows(publication.rows(), RowFormat::kFixed, run.options.exact_sums);
   transformation(rows, trace, m, n, cube.get(), weight_vectors.get());

@@ -1,0 +1,169 @@
+#include "simplex_search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "simplex_mapping.h"
+
+namespace simplex_weights {
+namespace {
+
+long long compositions(int total, int parts) {
+  // C(total + parts - 1, parts - 1), stopping early once it passes the lattice's limit.
+  long long count = 1;
+  for (int i = 1; i < parts; ++i) {
+    count = count * (total + i) / i;
+    if (count > kCoarseLatticePoints) return count;
+  }
+  return count;
+}
+
+void add_compositions(int left, int part, int m, int H, std::vector<int>& c,
+                      std::vector<double>& points) {
+  if (part == m - 1) {
+    c[static_cast<std::size_t>(part)] = left;
+    for (int value : c) points.push_back(static_cast<double>(value) / H);
+    return;
+  }
+  for (int value = left; value >= 0; --value) {
+    c[static_cast<std::size_t>(part)] = value;
+    add_compositions(left - value, part + 1, m, H, c, points);
+  }
+}
+
+double squared_distance(const double* a, const double* b, std::size_t m) {
+  double sum = 0;
+  for (std::size_t j = 0; j < m; ++j) sum += (a[j] - b[j]) * (a[j] - b[j]);
+  return sum;
+}
+
+// The n points of the lattice of generating vector h mapped onto the simplex as tglp maps them.
+std::vector<double> simplex_points(const std::vector<int>& h, int n) {
+  const std::size_t s = h.size();
+  const std::size_t m = s + 1;
+  SimplexMapping mapping(static_cast<int>(m), MultiplicationOrder::kProductFirst,
+                         Completion::kCorrected);
+  std::vector<double> cube(s);
+  std::vector<double> points(static_cast<std::size_t>(n) * m);
+  LatticeIndices q(h, n);
+  for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
+    q.advance();
+    for (std::size_t j = 0; j < s; ++j) cube[j] = lattice_coordinate(q[j], n);
+    mapping.map(cube.data(), points.data() + k * m);
+  }
+  return points;
+}
+
+}  // namespace
+
+std::vector<std::vector<int>> component_orderings(int s, RandomSource& random) {
+  std::vector<int> order(static_cast<std::size_t>(s));
+  std::iota(order.begin(), order.end(), 0);
+  std::vector<std::vector<int>> orderings{order};
+  long long all = 1;
+  for (int i = 2; i <= s && all <= kMaxOrderings; ++i) all *= i;
+  if (all <= kMaxOrderings) {
+    while (std::next_permutation(order.begin(), order.end())) orderings.push_back(order);
+    return orderings;
+  }
+  while (static_cast<int>(orderings.size()) < kMaxOrderings) {
+    std::vector<int> shuffled = orderings.front();
+    for (int i = s - 1; i >= 1; --i) {
+      std::swap(shuffled[static_cast<std::size_t>(i)],
+                shuffled[static_cast<std::size_t>(rand_interval(0, i, random))]);
+    }
+    orderings.push_back(shuffled);
+  }
+  return orderings;
+}
+
+std::vector<double> coarse_simplex_lattice(int m) {
+  int H = 1;
+  while (compositions(H + 1, m) <= kCoarseLatticePoints) ++H;
+  std::vector<double> points;
+  std::vector<int> c(static_cast<std::size_t>(m));
+  add_compositions(H, 0, m, H, c, points);
+  return points;
+}
+
+double closest_pair_distance(const double* points, std::size_t n, std::size_t m) {
+  // A sweep along the first coordinate: pairs further apart in it than the best so far are
+  // never compared.
+  std::vector<std::size_t> order(n);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return points[a * m] < points[b * m]; });
+  double best = std::numeric_limits<double>::infinity();
+  for (std::size_t i = 0; i < n; ++i) {
+    const double* a = points + order[i] * m;
+    for (std::size_t k = i + 1; k < n; ++k) {
+      const double* b = points + order[k] * m;
+      const double dx = b[0] - a[0];
+      if (dx * dx >= best) break;
+      best = std::min(best, squared_distance(a, b, m));
+    }
+  }
+  return std::sqrt(best);
+}
+
+double coverage_radius(const double* points, std::size_t n, const std::vector<double>& reference,
+                       std::size_t m, double give_up) {
+  const double give_up_squared = give_up * give_up;
+  double radius = 0;  // squared
+  std::size_t hint = 0;
+  for (std::size_t r = 0; r < reference.size(); r += m) {
+    const double* p = reference.data() + r;
+    // Neighbouring reference points have neighbouring nearest points: the last one first.
+    double nearest = squared_distance(p, points + hint * m, m);
+    for (std::size_t i = 0; i < n && nearest > radius; ++i) {
+      const double d = squared_distance(p, points + i * m, m);
+      if (d < nearest) {
+        nearest = d;
+        hint = i;
+      }
+    }
+    radius = std::max(radius, nearest);
+    if (radius >= give_up_squared) break;
+  }
+  return std::sqrt(radius);
+}
+
+OrderingChoice best_ordering_on_simplex(const std::vector<Candidate>& candidates, int n,
+                                        RandomSource& random) {
+  const int s = static_cast<int>(candidates.front().h.size());
+  const std::size_t m = static_cast<std::size_t>(s) + 1;
+  const std::vector<double> reference = coarse_simplex_lattice(static_cast<int>(m));
+  std::vector<std::vector<std::vector<int>>> orderings;
+  for (std::size_t c = 0; c < candidates.size(); ++c) {
+    orderings.push_back(component_orderings(s, random));
+  }
+  OrderingChoice best;
+  double best_ratio = std::numeric_limits<double>::infinity();
+  for (std::size_t c = 0; c < candidates.size(); ++c) {
+    for (const std::vector<int>& order : orderings[c]) {
+      std::vector<int> h(static_cast<std::size_t>(s));
+      for (int j = 0; j < s; ++j) {
+        h[static_cast<std::size_t>(j)] =
+            candidates[c].h[static_cast<std::size_t>(order[static_cast<std::size_t>(j)])];
+      }
+      const std::vector<double> points = simplex_points(h, n);
+      const double closest = closest_pair_distance(points.data(), static_cast<std::size_t>(n), m);
+      if (!(closest > 0)) continue;  // coinciding points: no ratio to speak of
+      const double give_up = best_ratio * closest;
+      const double coverage =
+          coverage_radius(points.data(), static_cast<std::size_t>(n), reference, m, give_up);
+      if (!(coverage < give_up) && best_ratio != std::numeric_limits<double>::infinity()) continue;
+      const double ratio = coverage / closest;
+      if (ratio < best_ratio || best.h.empty()) {
+        best_ratio = ratio;
+        best = {c, h, coverage, closest};
+      }
+    }
+  }
+  if (best.h.empty()) best = {0, candidates.front().h, 0, 0};
+  return best;
+}
+
+}  // namespace simplex_weights
