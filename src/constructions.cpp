@@ -80,7 +80,10 @@ WeightSet tglp(int m, int samples, const Options& options) {
   GlibcRandom random(options.seed);
   NoTrace quiet;
   glp(quiet.writer, m - 1, n, cube.data(),
-      VectorDraw{.random = random, .candidates = options.search});
+      VectorDraw{.random = random,
+                 .candidates = options.search,
+                 .test = component_test(options),
+                 .on_simplex = true});
   struct Discard final : RowSink {
     void row(const double*, int) override {}
   } discard;

@@ -123,8 +123,19 @@ TEST_F(ProgramFiles, SeededLatticesGiveTheProgramsRows) {
       const WeightSet cube = glp_cube(3, 101, options);
       EXPECT_EQ(formatted(Construction::kGlpCube, cube),
                 run("glp_points" + flags + "3 101", "output/weight_03D_101.glp"));
+      // Units, and exactly N points.
+      const Options exact{.seed = seed, .search = search, .exact = true};
+      EXPECT_EQ(formatted(Construction::kTglp, tglp(5, 91, exact)),
+                run("tglp_weights --exact" + flags + "5 91", "output/weight_05D_91.tglp"));
+      const Options units{.seed = seed, .search = search, .units = true};
+      EXPECT_EQ(formatted(Construction::kGlpCube, glp_cube(4, 210, units)),
+                run("glp_points --units" + flags + "4 210", "output/weight_04D_210.glp"));
     }
   }
+  // Beyond five components the orderings are drawn from the generator too.
+  const Options wide{.seed = 4, .search = 6};
+  EXPECT_EQ(formatted(Construction::kTglp, tglp(8, 60, wide)),
+            run("tglp_weights --seed 4 --search 6 8 60", "output/weight_08D_61.tglp"));
 }
 
 TEST(Constructions, RefuseArgumentsWithTheProgramsWords) {

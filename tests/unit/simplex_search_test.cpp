@@ -21,7 +21,8 @@ std::vector<double> mapped(const std::vector<int>& h, int n) {
   std::vector<double> points(static_cast<std::size_t>(n) * m);
   std::vector<double> u(h.size());
   for (int k = 1; k <= n; ++k) {
-    for (std::size_t j = 0; j < h.size(); ++j) u[j] = lattice_coordinate(lattice_index(k, h[j], n), n);
+    for (std::size_t j = 0; j < h.size(); ++j)
+      u[j] = lattice_coordinate(lattice_index(k, h[j], n), n);
     mapping.map(u.data(), points.data() + static_cast<std::size_t>(k - 1) * m);
   }
   return points;
@@ -49,7 +50,8 @@ double brute_ratio(const std::vector<int>& h, int n) {
   for (std::size_t r = 0; r < reference.size(); r += m) {
     double nearest = std::numeric_limits<double>::infinity();
     for (int i = 0; i < n; ++i) {
-      nearest = std::min(nearest, distance(&reference[r], &points[static_cast<std::size_t>(i) * m], m));
+      nearest =
+          std::min(nearest, distance(&reference[r], &points[static_cast<std::size_t>(i) * m], m));
     }
     coverage = std::max(coverage, nearest);
   }
@@ -106,8 +108,8 @@ TEST(SimplexSearch, ClosestPairAndCoverageAgreeWithEveryPair) {
   // The vertices belong to the coarse lattice.
   EXPECT_EQ(std::vector<double>(reference.begin(), reference.begin() + 4),
             (std::vector<double>{1, 0, 0, 0}));
-  const double full = coverage_radius(points.data(), 89, reference, 4,
-                                      std::numeric_limits<double>::infinity());
+  const double full =
+      coverage_radius(points.data(), 89, reference, 4, std::numeric_limits<double>::infinity());
   EXPECT_NEAR(full * full / closest, brute_ratio(h, 89) * full, 1e-9);
   // Giving up early reports at least the bound it gave up at.
   EXPECT_GE(coverage_radius(points.data(), 89, reference, 4, full / 2), full / 2);

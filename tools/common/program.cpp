@@ -61,6 +61,23 @@ void report(Writer& trace, std::string_view message, std::string_view detail = {
   }
 }
 
+// A failure before the trace has its buffer: the message goes straight to the descriptors.
+void report_unbuffered(std::string_view message) {
+  std::string_view rest = message;
+  bool seen_on_stdout = true;
+  while (!rest.empty()) {
+    const ssize_t written = ::write(STDOUT_FILENO, rest.data(), rest.size());
+    if (written <= 0) {
+      seen_on_stdout = false;
+      break;
+    }
+    rest.remove_prefix(static_cast<std::size_t>(written));
+  }
+  if (!seen_on_stdout || (::isatty(STDOUT_FILENO) == 0 && !same_output_and_error())) {
+    write_stderr(message);
+  }
+}
+
 void convert_arguments(char** argv, int& first, int& second) {
   for (int i = 1; i <= 2; ++i) {
     const std::optional<int> value = parse_atoi(argv[i]);
@@ -91,10 +108,9 @@ int run_body(const ProgramInfo& info, char** argv, ProgramBody body, Run& run) {
   return info.failure_status;
 }
 
-}  // namespace
-
-int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body) {
-  prepare_process();
+// The run, from the command line to the status; what can fail here outside the body (memory
+// for the trace's buffer, say) is caught by run_program.
+int run_command_line(const ProgramInfo& info, int argc, char** argv, ProgramBody body) {
   // Seeded before the options are read, as the programs always were: the clock's second.
   GlibcRandom random(info.seeds_random ? static_cast<unsigned>(static_cast<int>(std::time(nullptr)))
                                        : 1u);
@@ -149,6 +165,20 @@ int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body
     return info.failure_status;
   }
   return status;
+}
+
+}  // namespace
+
+int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body) {
+  prepare_process();
+  try {
+    return run_command_line(info, argc, argv, body);
+  } catch (const std::bad_alloc&) {
+    report_unbuffered(kOutOfMemoryMessage);
+  } catch (const std::exception& error) {
+    report_unbuffered(error.what());
+  }
+  return info.failure_status;
 }
 
 }  // namespace simplex_weights
