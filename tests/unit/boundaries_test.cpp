@@ -48,8 +48,8 @@ TEST(FormatterBoundaries, EveryDecimalExponentThresholdAndItsNeighbours) {
   // rounding carries into the next exponent. Every threshold, for every number of digits.
   for (int digits = kMinDigits; digits <= kMaxDigits; ++digits) {
     for (int e = -300; e <= 300; ++e) {
-      const std::string text = "9." + std::string(static_cast<std::size_t>(digits), '9') + "5e" +
-                               std::to_string(e - 1);
+      const std::string text =
+          "9." + std::string(static_cast<std::size_t>(digits), '9') + "5e" + std::to_string(e - 1);
       const double threshold = std::strtod(text.c_str(), nullptr);
       expect_neighbours_match(threshold, digits, true);
       expect_neighbours_match(std::pow(10.0, e), digits, true);
@@ -101,10 +101,10 @@ TEST(RandInterval, RejectsExactlyTheValuesPastTheLastWholeBucket) {
 TEST(ArgumentLimits, AreAcceptedAtTheLimitAndRefusedOnePast) {
   // udh: k * N up to 2^31 - 1.
   EXPECT_NO_THROW(check_hammersley_arguments(1, 2147483647));
-  EXPECT_NO_THROW(check_hammersley_arguments(3, 715827882));  // 2147483646
+  EXPECT_NO_THROW(check_hammersley_arguments(3, 715827882));                 // 2147483646
   EXPECT_THROW(check_hammersley_arguments(2, 1073741824), InvalidArgument);  // 2^31
-  EXPECT_THROW(check_hammersley_arguments(22, 97612894), InvalidArgument);  // 2^31 + 20
-  EXPECT_NO_THROW(check_hammersley_arguments(22, 97612893));                // 2^31 - 2
+  EXPECT_THROW(check_hammersley_arguments(22, 97612894), InvalidArgument);   // 2^31 + 20
+  EXPECT_NO_THROW(check_hammersley_arguments(22, 97612893));                 // 2^31 - 2
   // msld: the design size never overflows on its way to the limit.
   for (int K : {65536, 100000, 100001, 1 << 20, 2147483646, 2147483647}) {
     EXPECT_EQ(design_row_count(3, K), -1) << K;
@@ -138,7 +138,8 @@ bool passes(const std::vector<Check>& checks, const std::string& start) {
 TEST(InspectChecks, TheRowSumToleranceIncludesItsBound) {
   const FileRows set = read("0.5 0.5\n0.5 0.5005\n");
   const std::vector<long long> distinct = distinct_rows(set);
-  EXPECT_TRUE(passes(validate(set, PointKind::kWeights, 0.0005 + 1e-15, distinct), "every row sums"));
+  EXPECT_TRUE(
+      passes(validate(set, PointKind::kWeights, 0.0005 + 1e-15, distinct), "every row sums"));
   // 0.5 + 0.5005 - 1 is the tolerance itself, as the doubles compute it.
   const double deviation = (0.5 + 0.5005) - 1;
   EXPECT_TRUE(passes(validate(set, PointKind::kWeights, deviation, distinct), "every row sums"));
@@ -154,9 +155,11 @@ TEST(InspectChecks, RowsDifferingOnlyInTheLastColumnAreDistinct) {
 
 TEST(InspectChecks, CubeValuesOfExactlyZeroAndOneAreInside) {
   const FileRows inside = read("0 1\n1 0\n");
-  EXPECT_TRUE(passes(validate(inside, PointKind::kCube, -1, distinct_rows(inside)), "every value lies"));
+  EXPECT_TRUE(
+      passes(validate(inside, PointKind::kCube, -1, distinct_rows(inside)), "every value lies"));
   const FileRows outside = read("0 1.0000001\n1 0\n");
-  EXPECT_FALSE(passes(validate(outside, PointKind::kCube, -1, distinct_rows(outside)), "every value lies"));
+  EXPECT_FALSE(
+      passes(validate(outside, PointKind::kCube, -1, distinct_rows(outside)), "every value lies"));
 }
 
 TEST(InspectReading, TheLastPrintedPlaceFollowsTheExponent) {

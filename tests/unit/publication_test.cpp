@@ -5,11 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "failure.h"
 
@@ -53,6 +56,14 @@ class PublicationTest : public ::testing::Test {
     return "no failure";
   }
 
+  // The hidden files of the weight file below: its family's name and any suffix.
+  static bool hidden_left() {
+    for (const auto& entry : fs::directory_iterator("output")) {
+      if (entry.path().filename().string().rfind(".weight_03D_2.gwud", 0) == 0) return true;
+    }
+    return false;
+  }
+
   static constexpr const char* kHidden = "output/.weight_03D_2.gwud";
   static constexpr const char* kFinal = "output/weight_03D_2.gwud";
   fs::path directory_;
@@ -80,7 +91,7 @@ TEST_F(PublicationTest, ALeftoverHiddenFileIsRemovedFirst) {
   std::ofstream(kHidden) << "rows of a run that was killed\n";
   publish("0.25 \n");
   EXPECT_EQ(slurp(kFinal), "0.25 \n");
-  EXPECT_FALSE(fs::exists(kHidden));
+  EXPECT_FALSE(hidden_left());
 }
 
 TEST_F(PublicationTest, AFailedWriteKeepsThePreviousFileAndRemovesTheHiddenOne) {
@@ -96,7 +107,7 @@ TEST_F(PublicationTest, AFailedWriteKeepsThePreviousFileAndRemovesTheHiddenOne) 
   std::signal(SIGXFSZ, previous_handler);
   EXPECT_EQ(message, "Error to write the file ./output/weight_03D_2.gwud (File too large).\n|");
   EXPECT_EQ(slurp(kFinal), "previous\n");
-  EXPECT_FALSE(fs::exists(kHidden));
+  EXPECT_FALSE(hidden_left());
 }
 
 TEST_F(PublicationTest, AWeightFileNameThatCannotTakeAFileLeavesNothingBehind) {
@@ -104,13 +115,13 @@ TEST_F(PublicationTest, AWeightFileNameThatCannotTakeAFileLeavesNothingBehind) {
   EXPECT_EQ(failure_of([] { publish("0.5 \n"); }),
             "Error to open the file ./output/weight_03D_2.gwud.\n"
             "|./output/weight_03D_2.gwud: is a directory, not a file");
-  EXPECT_FALSE(fs::exists(kHidden));
+  EXPECT_FALSE(hidden_left());
   fs::remove(kFinal);
   ASSERT_EQ(::mkfifo(kFinal, 0600), 0);
   EXPECT_EQ(failure_of([] { publish("0.5 \n"); }),
             "Error to open the file ./output/weight_03D_2.gwud.\n"
             "|./output/weight_03D_2.gwud: is a FIFO, not a file");
-  EXPECT_FALSE(fs::exists(kHidden));
+  EXPECT_FALSE(hidden_left());
 }
 
 TEST_F(PublicationTest, AnAbandonedPublicationRemovesItsHiddenFile) {
@@ -132,6 +143,128 @@ TEST_F(PublicationTest, AMissingDirectoryIsNamedWithAHint) {
       "open ./output/weight_03D_4.udh\n"
       "|./output/weight_03D_4.udh: No such file or directory (create the directory "
       "./output first)");
+}
+
+// The system's calls, recorded in order, with one kind of call made to fail and a power cut
+// that loses the data of every file renamed before it was synced.
+class RecordingFileSystem final : public FileSystem {
+ public:
+  std::string calls;
+  std::string failing;  // the call that fails, with failure_errno
+  int failure_errno = EIO;
+  bool power_cut = false;
+
+  int create_exclusive(const std::string& path) override {
+    return record("create", [&] { return FileSystem::create_exclusive(path); });
+  }
+  int lock(int fd) override {
+    return record("lock", [&] { return FileSystem::lock(fd); });
+  }
+  int sync_data(int fd) override {
+    return record("sync", [&] {
+      struct stat status {};
+      ::fstat(fd, &status);
+      synced_.push_back(status.st_ino);
+      return FileSystem::sync_data(fd);
+    });
+  }
+  int close(int fd) override {
+    return record("close", [&] { return FileSystem::close(fd); });
+  }
+  int rename(const std::string& from, const std::string& to) override {
+    return record("rename", [&] {
+      struct stat status {};
+      ::lstat(from.c_str(), &status);
+      if (power_cut && std::find(synced_.begin(), synced_.end(), status.st_ino) == synced_.end()) {
+        // The name reached the disk, the rows did not.
+        EXPECT_EQ(::truncate(from.c_str(), 0), 0);
+      }
+      return FileSystem::rename(from, to);
+    });
+  }
+  int unlink(const std::string& path) override {
+    return record("unlink", [&] { return FileSystem::unlink(path); });
+  }
+
+ private:
+  template <typename Call>
+  int record(const char* name, Call call) {
+    calls += calls.empty() ? name : std::string(" ") + name;
+    if (failing == name) {
+      // close still closes: the descriptor is gone whatever close reports.
+      if (failing == "close") call();
+      errno = failure_errno;
+      return -1;
+    }
+    return call();
+  }
+  std::vector<ino_t> synced_;
+};
+
+std::string publish_with(RecordingFileSystem& files, const std::string& rows) {
+  try {
+    Publication publication(staged_file_name("gwud", 3, 2), true, kStandardMessages, 6, files);
+    publication.rows().text(rows);
+    publication.open_final();
+    publication.finish();
+  } catch (const Failure& failure) {
+    return std::string(failure.message()) + "|" + failure.detail();
+  }
+  return "published";
+}
+
+TEST_F(PublicationTest, RowsAreSyncedBeforeTheRenameThatPublishesThem) {
+  RecordingFileSystem files;
+  files.power_cut = true;
+  EXPECT_EQ(publish_with(files, "0.5 \n"), "published");
+  EXPECT_EQ(files.calls, "create lock sync close rename close");
+  // The power cut after the rename found the rows on the disk.
+  EXPECT_EQ(slurp(kFinal), "0.5 \n");
+  EXPECT_FALSE(hidden_left());
+}
+
+TEST_F(PublicationTest, EveryFailedCallKeepsThePreviousFileAndLeavesNoHiddenOne) {
+  struct Case {
+    const char* call;
+    int error;
+    const char* outcome;
+  };
+  const Case cases[] = {
+      {"create", EACCES,
+       "Error to open the file ./output/.weight_03D_2.gwud.\n|./output/.weight_03D_2.gwud: "
+       "Permission denied"},
+      {"sync", EIO, "Error to write the file ./output/weight_03D_2.gwud (Input/output error).\n|"},
+      {"close", ENOSPC,
+       "Error to write the file ./output/weight_03D_2.gwud (No space left on device).\n|"},
+      {"rename", EPERM,
+       "Error to open the file ./output/weight_03D_2.gwud.\n|./output/weight_03D_2.gwud: "
+       "Operation not permitted"},
+      // Without locks (NFS without a lock manager) the run goes on unlocked.
+      {"lock", ENOLCK, "published"},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(kFinal) << "previous\n";
+    RecordingFileSystem files;
+    files.failing = c.call;
+    files.failure_errno = c.error;
+    EXPECT_EQ(publish_with(files, "0.25 \n"), c.outcome) << c.call;
+    EXPECT_EQ(slurp(kFinal), std::string(c.outcome) == "published" ? "0.25 \n" : "previous\n")
+        << c.call;
+    EXPECT_FALSE(hidden_left()) << c.call;
+  }
+}
+
+TEST_F(PublicationTest, AFileLockedByAnotherProcessIsLeftAndAnotherNameTaken) {
+  RecordingFileSystem files;
+  files.failing = "lock";
+  files.failure_errno = EWOULDBLOCK;
+  // Every name drawn is locked by someone else: the run gives up after a bounded number.
+  EXPECT_EQ(publish_with(files, "0.5 \n").substr(0, 30), "Error to open the file ./outpu");
+  std::istringstream calls(files.calls);
+  int locks = 0;
+  for (std::string call; calls >> call;) locks += call == "lock" ? 1 : 0;
+  EXPECT_EQ(locks, 64);
+  EXPECT_FALSE(hidden_left());
 }
 
 }  // namespace

@@ -88,6 +88,11 @@ void remove_abandoned_files(const std::string& family) {
 
 }  // namespace
 
+FileSystem& system_file_system() {
+  static FileSystem files;
+  return files;
+}
+
 bool in_hidden_family(const std::string& name, const std::string& family_name) {
   if (name == family_name) return true;
   if (name.size() != family_name.size() + 1 + kSuffixLength ||
@@ -107,7 +112,7 @@ FileClaim::~FileClaim() {
   if (fd_ < 0) return;
   {
     SignalsDeferred deferred;
-    if (names_file(path_, fd_)) ::unlink(path_.c_str());
+    if (names_file(path_, fd_)) files_.unlink(path_);
     forget_on_signal(signal_slot_);
   }
   release();
@@ -119,7 +124,7 @@ bool FileClaim::claim(const std::string& family) {
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     SignalsDeferred deferred;
     const std::string path = family + "." + random_suffix();
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = files_.create_exclusive(path);
     if (fd < 0) {
       error = errno;
       if (error == EEXIST) continue;
@@ -129,11 +134,11 @@ bool FileClaim::claim(const std::string& family) {
     // file's name was taken away before the lock, the name is abandoned for another one; where
     // the file system has no locks (ENOLCK), the run goes on without one: no other run then
     // takes the file for abandoned, since that needs its lock.
-    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const bool locked = files_.lock(fd) == 0;
     const bool held_elsewhere = !locked && (errno == EWOULDBLOCK || errno == EINTR);
     if (held_elsewhere || !names_file(path, fd)) {
-      if (names_file(path, fd)) ::unlink(path.c_str());
-      ::close(fd);
+      if (names_file(path, fd)) files_.unlink(path);
+      files_.close(fd);
       continue;
     }
     path_ = path;
@@ -150,7 +155,7 @@ int FileClaim::publish_as(const std::string& final_path) {
     SignalsDeferred deferred;
     // Only this run's own file is ever published under the weight file's name.
     if (!names_file(path_, fd_)) return ENOENT;
-    if (::rename(path_.c_str(), final_path.c_str()) != 0) return errno;
+    if (files_.rename(path_, final_path) != 0) return errno;
     forget_on_signal(signal_slot_);
   }
   release();
@@ -158,7 +163,7 @@ int FileClaim::publish_as(const std::string& final_path) {
 }
 
 void FileClaim::release() {
-  ::close(fd_);  // closing releases the lock
+  files_.close(fd_);  // closing releases the lock
   fd_ = -1;
   signal_slot_ = -1;
 }

@@ -8,11 +8,13 @@
 
 #include <string>
 
+#include "file_system.h"
+
 namespace simplex_weights {
 
 class FileClaim {
  public:
-  FileClaim() = default;
+  explicit FileClaim(FileSystem& files = system_file_system()) : files_(files) {}
   FileClaim(const FileClaim&) = delete;
   FileClaim& operator=(const FileClaim&) = delete;
   /// Removes the claimed file unless it was published, then releases the lock.
@@ -39,6 +41,7 @@ class FileClaim {
  private:
   void release();
 
+  FileSystem& files_;
   std::string path_;
   int fd_ = -1;
   int signal_slot_ = -1;

@@ -59,12 +59,14 @@ std::string staged_file_name(const char* extension, int first, int second) {
 }
 
 Publication::Publication(std::string final_name, bool staged, const FileMessages& messages,
-                         int digits)
-    : hidden_name_(hidden_name_of(final_name)),
+                         int digits, FileSystem& files)
+    : files_(files),
+      hidden_name_(hidden_name_of(final_name)),
       final_name_(std::move(final_name)),
       staged_(staged),
       to_standard_output_(final_name_ == "-"),
       messages_(messages),
+      claim_(files),
       fd_(to_standard_output_ ? ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3)
                               : open_file(claim_, hidden_name_)),
       writer_(fd_, Writer::Kind::kFile) {
@@ -79,7 +81,7 @@ Publication::Publication(std::string final_name, bool staged, const FileMessages
 
 Publication::~Publication() {
   writer_.flush();  // rows kept behind in a staging file must be whole
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) files_.close(fd_);
 }
 
 void Publication::open_final() {
@@ -93,10 +95,10 @@ void Publication::finish() {
   if (!writer_.flush()) fail_write(writer_.error());
   // The rename may reach the disk before the rows unless they are synced first, and then a
   // power cut would leave a partial file under the weight file's name.
-  if (!to_standard_output_ && ::fdatasync(fd_) != 0 && errno != EINVAL) fail_write(errno);
+  if (!to_standard_output_ && files_.sync_data(fd_) != 0 && errno != EINVAL) fail_write(errno);
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) fail_write(errno);
+  if (files_.close(fd) != 0) fail_write(errno);
   if (to_standard_output_) return;
   if (const int error = claim_.publish_as(final_name_); error != 0) {
     fail_open(final_name_, final_name_ + ": " + std::strerror(error));

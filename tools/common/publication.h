@@ -34,7 +34,9 @@ class Publication {
   /// name; otherwise every failure is reported by the weight file's name. A `final_name` of "-"
   /// writes the bytes to standard output instead, with no hidden file. The rows' values take
   /// `digits` digits.
-  Publication(std::string final_name, bool staged, const FileMessages& messages, int digits);
+  /// Every file call goes through `files`.
+  Publication(std::string final_name, bool staged, const FileMessages& messages, int digits,
+              FileSystem& files = system_file_system());
   Publication(const Publication&) = delete;
   Publication& operator=(const Publication&) = delete;
   ~Publication();
@@ -57,6 +59,7 @@ class Publication {
   [[noreturn]] void fail_open(const std::string& path, const std::string& reason);
   [[noreturn]] void fail_write(int error);
 
+  FileSystem& files_;
   std::string hidden_name_;
   std::string final_name_;
   bool staged_;
