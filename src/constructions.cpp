@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <system_error>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "arguments.h"
@@ -39,26 +42,60 @@ int tglp_modulus(int samples) {
                         samples);
 }
 
+// Rows are independent of each other: blocks of them are computed on every core (a thread
+// that cannot start leaves its block to the caller's thread). `range(first, last, out)` fills
+// rows first .. last - 1.
+template <typename Range>
+void fill_rows_in_parallel(int rows, std::size_t columns, double* values, Range range) {
+  constexpr int kRowsPerThread = 1 << 16;
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const int threads = static_cast<int>(
+      std::clamp<long long>(rows / kRowsPerThread, 1, std::min(cores, 8u)));
+  std::vector<std::thread> helpers;
+  std::vector<std::pair<int, int>> left_to_caller;
+  const auto block = [&](int t) {
+    return std::pair<int, int>{static_cast<int>(static_cast<long long>(rows) * t / threads),
+                               static_cast<int>(static_cast<long long>(rows) * (t + 1) / threads)};
+  };
+  for (int t = 1; t < threads; ++t) {
+    const auto [first, last] = block(t);
+    try {
+      helpers.emplace_back([=] { range(first, last, values + static_cast<std::size_t>(first) * columns); });
+    } catch (const std::system_error&) {
+      left_to_caller.push_back({first, last});
+    }
+  }
+  const auto [first, last] = block(0);
+  range(first, last, values);
+  for (const auto& [from, to] : left_to_caller) {
+    range(from, to, values + static_cast<std::size_t>(from) * columns);
+  }
+  for (std::thread& helper : helpers) helper.join();
+}
+
 WeightSet hammersley_set(const HammersleyBuild& build, int k, int N) {
   check_hammersley_arguments(k, N);
-  const std::size_t rows = N > 0 ? static_cast<std::size_t>(N) : 0;
-  check_allocation<double>(rows * static_cast<std::size_t>(k));
-  CollectingSink sink(rows, static_cast<std::size_t>(k));
-  hammersley_rows(build, k, N, sink);
-  WeightSet set = sink.take();
-  set.columns = static_cast<std::size_t>(k);
+  const int rows = std::max(N, 0);
+  const std::size_t columns = static_cast<std::size_t>(k);
+  WeightSet set{.rows = static_cast<std::size_t>(rows),
+                .columns = columns,
+                .values = allocate<double>(static_cast<std::size_t>(rows) * columns)};
+  fill_rows_in_parallel(rows, columns, set.values.data(), [&](int first, int last, double* out) {
+    hammersley_row_range(build, k, N, first, last, out);
+  });
   return set;
 }
 
 WeightSet lattice_weights_set(const LatticeBuild& build, int m, int N) {
   check_lattice_weights_arguments(m);
-  const std::size_t rows = N > 0 ? static_cast<std::size_t>(N) : 0;
-  check_allocation<double>(rows * static_cast<std::size_t>(m));
-  CollectingSink sink(rows, static_cast<std::size_t>(m));
-  NoTrace quiet;
-  LowSequences_lattices_weights(sink, N, m, build, quiet.writer);
-  WeightSet set = sink.take();
-  set.columns = static_cast<std::size_t>(m);
+  const int rows = std::max(N, 0);
+  const std::size_t columns = static_cast<std::size_t>(m);
+  WeightSet set{.rows = static_cast<std::size_t>(rows),
+                .columns = columns,
+                .values = allocate<double>(static_cast<std::size_t>(rows) * columns)};
+  fill_rows_in_parallel(rows, columns, set.values.data(), [&](int first, int last, double* out) {
+    lattice_weight_row_range(build, m, N, first, last, out);
+  });
   return set;
 }
 

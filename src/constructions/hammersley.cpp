@@ -58,6 +58,15 @@ void trace_sums(const HammersleyBuild& build, int k, int N, Writer& trace) {
   for (int i = 0; i < N; ++i) rows.next(w.data(), &trace);
 }
 
+void hammersley_row_range(const HammersleyBuild& build, int k, int N, int first, int last,
+                          double* rows) {
+  if (first >= last) return;
+  HammersleyRows generator(build, k, N, first);
+  for (int i = first; i < last; ++i) {
+    generator.next(rows + static_cast<std::size_t>(i - first) * static_cast<std::size_t>(k), nullptr);
+  }
+}
+
 void hammersley_rows(const HammersleyBuild& build, int k, int N, RowSink& sink) {
   if (N <= 0) return;
   HammersleyRows rows(build, k, N);
@@ -105,8 +114,18 @@ RadicalInverseTable::RadicalInverseTable(int b)
   }
 }
 
+void RadicalInverseSequence::start_after(unsigned start) {
+  low_ = start % table_->low_count();
+  high_ = start / table_->low_count();
+  compute_high_terms();
+}
+
 void RadicalInverseSequence::next_high_digits() {
   ++high_;
+  compute_high_terms();
+}
+
+void RadicalInverseSequence::compute_high_terms() {
   high_terms_count_ = 0;
   const unsigned b = table_->base();
   int t = table_->low_digits();
@@ -118,13 +137,16 @@ void RadicalInverseSequence::next_high_digits() {
   }
 }
 
-HammersleyRows::HammersleyRows(const HammersleyBuild& build, int k, int N)
-    : N_(N),
+HammersleyRows::HammersleyRows(const HammersleyBuild& build, int k, int N, int first)
+    : i_(first),
+      N_(N),
       tables_(radical_inverse_tables(k)),
       sequences_(tables_.begin(), tables_.end()),
       mapping_(k, MultiplicationOrder::kLeftToRight,
                build.corrected_completion ? Completion::kCorrected : Completion::kProduct),
-      U_(static_cast<std::size_t>(k)) {}
+      U_(static_cast<std::size_t>(k)) {
+  for (RadicalInverseSequence& sequence : sequences_) sequence.start_after(static_cast<unsigned>(first));
+}
 
 void HammersleyRows::next(double* w, Writer* sum_trace) {
   if (mapping_.dimension() >= 2) {

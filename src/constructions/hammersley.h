@@ -73,6 +73,8 @@ class RadicalInverseSequence {
  public:
   /// `table` must outlive the sequence.
   explicit RadicalInverseSequence(const RadicalInverseTable& table) : table_(&table) {}
+  /// Positioned so that the next value is that of start + 1.
+  void start_after(unsigned start);
   double next() {
     if (++low_ == table_->low_count()) {
       low_ = 0;
@@ -85,6 +87,7 @@ class RadicalInverseSequence {
 
  private:
   void next_high_digits();
+  void compute_high_terms();
 
   const RadicalInverseTable* table_;
   unsigned low_ = 0;
@@ -99,8 +102,8 @@ double hammersley_midpoint(int i, int N);
 /// The weight vectors of one run, computed one after another.
 class HammersleyRows {
  public:
-  /// 1 <= k <= 22, 1 <= N.
-  HammersleyRows(const HammersleyBuild& build, int k, int N);
+  /// 1 <= k <= 22, 1 <= N; the first row given is row `first` (0 .. N - 1).
+  HammersleyRows(const HammersleyBuild& build, int k, int N, int first = 0);
   HammersleyRows(const HammersleyRows&) = delete;
   HammersleyRows& operator=(const HammersleyRows&) = delete;
   /// The next weight vector, from i = 0 on (k doubles into w); traces its sum when sum_trace
@@ -130,5 +133,9 @@ void trace_sums(const HammersleyBuild& build, int k, int N, Writer& trace);
 
 /// The N rows of k components, in order, into `sink` (none for N <= 0).
 void hammersley_rows(const HammersleyBuild& build, int k, int N, RowSink& sink);
+
+/// Rows first .. last - 1 of those, k doubles each, into `rows` (row-major from row `first`).
+void hammersley_row_range(const HammersleyBuild& build, int k, int N, int first, int last,
+                          double* rows);
 
 }  // namespace simplex_weights

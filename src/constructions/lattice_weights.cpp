@@ -68,6 +68,20 @@ int LowSequences_lattices_weights(RowSink& rows, int N, int m, const LatticeBuil
   return count;
 }
 
+void lattice_weight_row_range(const LatticeBuild& build, int m, int N, int first, int last,
+                              double* rows) {
+  SimplexMapping mapping(
+      m, MultiplicationOrder::kProductFirst,
+      build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
+  std::vector<double> u(static_cast<std::size_t>(m));
+  for (int i = first; i < last; ++i) {
+    for (int j = 0; j < m - 1; ++j) {
+      u[static_cast<std::size_t>(j)] = lattice(i, j, N, kLatticeConstants[j], nullptr);
+    }
+    mapping.map(u.data(), rows + static_cast<std::size_t>(i - first) * static_cast<std::size_t>(m));
+  }
+}
+
 std::string lattice_weights_argument_help() {
   return "  dimension  number of objectives m, " +
          range_text(kMinLatticeObjectives, kMaxLatticeObjectives) +

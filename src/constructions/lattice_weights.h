@@ -50,6 +50,11 @@ int LowSequences_lattices_weights(RowSink& rows, int N, int m, const LatticeBuil
 /// The --help lines of the two arguments, with their ranges.
 std::string lattice_weights_argument_help();
 
+/// Rows first .. last - 1 of those N rows, m doubles each, into `rows` (row-major from row
+/// `first`); the same doubles, without any trace.
+void lattice_weight_row_range(const LatticeBuild& build, int m, int N, int first, int last,
+                              double* rows);
+
 /// Refuses m outside kMinLatticeObjectives .. kMaxLatticeObjectives.
 void check_lattice_weights_arguments(int m);
 

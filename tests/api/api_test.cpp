@@ -92,6 +92,9 @@ TEST_F(ProgramFiles, EveryConstructionGivesTheProgramsRows) {
       {Construction::kGwudProduct, "gwud_weights_prod", "gwud", 3, 50},
       {Construction::kMsld, "msld_weights", "msld", 3, 4},
       {Construction::kMsld, "msld_weights", "msld", 2, 7},
+      // Large enough to be computed in blocks on several threads.
+      {Construction::kUdh, "udh_weights", "udh", 5, 200003},
+      {Construction::kGwud, "gwud_weights", "gwud", 4, 150001},
   };
   for (const Case& c : cases) {
     const std::string file = std::string("output/weight_") + two_digit(c.first) + "D_" +
