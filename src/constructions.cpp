@@ -49,8 +49,8 @@ template <typename Range>
 void fill_rows_in_parallel(int rows, std::size_t columns, double* values, Range range) {
   constexpr int kRowsPerThread = 1 << 16;
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const int threads = static_cast<int>(
-      std::clamp<long long>(rows / kRowsPerThread, 1, std::min(cores, 8u)));
+  const int threads =
+      static_cast<int>(std::clamp<long long>(rows / kRowsPerThread, 1, std::min(cores, 8u)));
   std::vector<std::thread> helpers;
   std::vector<std::pair<int, int>> left_to_caller;
   const auto block = [&](int t) {
@@ -60,7 +60,8 @@ void fill_rows_in_parallel(int rows, std::size_t columns, double* values, Range 
   for (int t = 1; t < threads; ++t) {
     const auto [first, last] = block(t);
     try {
-      helpers.emplace_back([=] { range(first, last, values + static_cast<std::size_t>(first) * columns); });
+      helpers.emplace_back(
+          [=] { range(first, last, values + static_cast<std::size_t>(first) * columns); });
     } catch (const std::system_error&) {
       left_to_caller.push_back({first, last});
     }

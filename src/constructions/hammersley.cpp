@@ -63,7 +63,8 @@ void hammersley_row_range(const HammersleyBuild& build, int k, int N, int first,
   if (first >= last) return;
   HammersleyRows generator(build, k, N, first);
   for (int i = first; i < last; ++i) {
-    generator.next(rows + static_cast<std::size_t>(i - first) * static_cast<std::size_t>(k), nullptr);
+    generator.next(rows + static_cast<std::size_t>(i - first) * static_cast<std::size_t>(k),
+                   nullptr);
   }
 }
 
@@ -145,7 +146,8 @@ HammersleyRows::HammersleyRows(const HammersleyBuild& build, int k, int N, int f
       mapping_(k, MultiplicationOrder::kLeftToRight,
                build.corrected_completion ? Completion::kCorrected : Completion::kProduct),
       U_(static_cast<std::size_t>(k)) {
-  for (RadicalInverseSequence& sequence : sequences_) sequence.start_after(static_cast<unsigned>(first));
+  for (RadicalInverseSequence& sequence : sequences_)
+    sequence.start_after(static_cast<unsigned>(first));
 }
 
 void HammersleyRows::next(double* w, Writer* sum_trace) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <system_error>
 #include <thread>
 
 #include "discrepancy.h"
@@ -90,10 +91,16 @@ void in_parallel(std::size_t n, Work work) {
   const std::size_t parts = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
   if (n < 1000) return work(0, n, 0);
   std::vector<std::thread> threads;
+  std::vector<std::size_t> left_to_caller;
   for (std::size_t part = 1; part < parts; ++part) {
-    threads.emplace_back(work, n * part / parts, n * (part + 1) / parts, part);
+    try {
+      threads.emplace_back(work, n * part / parts, n * (part + 1) / parts, part);
+    } catch (const std::system_error&) {
+      left_to_caller.push_back(part);  // no thread to be had: fewer threads, same figures
+    }
   }
   work(0, n / parts, 0);
+  for (std::size_t part : left_to_caller) work(n * part / parts, n * (part + 1) / parts, part);
   for (std::thread& thread : threads) thread.join();
 }
 
@@ -201,6 +208,11 @@ Figure coverage(const PointCloud& cloud, const Neighbours& neighbours, PointKind
   }
   const double work = references * neighbours.query_work();
   if (work > kPairBudget) return skipped(work);
+  if (references * static_cast<double>(m) > kReferenceValues) {
+    return {std::nullopt, "skipped: its reference set would hold " +
+                              count_text(references * static_cast<double>(m)) +
+                              " values, over the budget of " + count_text(kReferenceValues)};
+  }
   std::vector<double> points;
   auto keep = [&](const double* q) { points.insert(points.end(), q, q + m); };
   std::string note;
@@ -224,41 +236,79 @@ Figure coverage(const PointCloud& cloud, const Neighbours& neighbours, PointKind
   return {*std::max_element(radius.begin(), radius.end()), note};
 }
 
-// log(mean of d^(-2m)) over all pairs, as log-sum-exp of -m log(d^2), so that no power
-// overflows however close two rows are.
+// log(d^2) of a pair, scaled by the largest difference where the squares would underflow.
+double log_squared_distance(const double* a, const double* b, std::size_t m) {
+  const double d2 = squared_distance(a, b, m);
+  if (d2 >= 1e-300) return std::log(d2);
+  double scale = 0;
+  for (std::size_t k = 0; k < m; ++k) scale = std::max(scale, std::fabs(a[k] - b[k]));
+  double scaled = 0;
+  for (std::size_t k = 0; k < m; ++k) {
+    const double r = (a[k] - b[k]) / scale;
+    scaled += r * r;
+  }
+  return 2 * std::log(scale) + std::log(scaled);
+}
+
+// r^e by squaring, for 0 <= r <= 1: no log or exp, so that the pair loop vectorises.
+double power(double r, std::size_t e) {
+  double result = 1;
+  for (; e > 0; e >>= 1, r *= r) {
+    if ((e & 1) != 0) result *= r;
+  }
+  return result;
+}
+
+// log(mean of d^(-2m)) over all pairs. The closest pair's term is the largest: the sum is taken
+// relative to it, (d_min^2 / d^2)^m for every pair, so that no power overflows however close
+// two rows are; every core takes a share of the rows.
 Figure energy(const PointCloud& cloud) {
   const std::size_t n = cloud.kdtree_get_point_count();
   const std::size_t m = cloud.m;
   const double pairs = 0.5 * static_cast<double>(n) * static_cast<double>(n - 1);
   if (pairs * static_cast<double>(m) > kPairBudget) return skipped(pairs * static_cast<double>(m));
-  double top = -std::numeric_limits<double>::infinity();
-  double sum = 0;
-  const double exponent = static_cast<double>(m);
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = i + 1; j < n; ++j) {
-      double d2 = squared_distance(cloud.point(i), cloud.point(j), m);
-      double log_d2 = std::log(d2);
-      if (d2 < 1e-300) {  // the squares may have underflowed: scale by the largest difference
-        double scale = 0;
-        for (std::size_t k = 0; k < m; ++k)
-          scale = std::max(scale, std::fabs(cloud.point(i)[k] - cloud.point(j)[k]));
-        double scaled = 0;
-        for (std::size_t k = 0; k < m; ++k) {
-          const double r = (cloud.point(i)[k] - cloud.point(j)[k]) / scale;
-          scaled += r * r;
-        }
-        log_d2 = 2 * std::log(scale) + std::log(scaled);
-      }
-      const double term = -exponent * log_d2;
-      if (term > top) {
-        sum = sum * std::exp(top - term) + 1;
-        top = term;
-      } else {
-        sum += std::exp(term - top);
-      }
+  // Row i pairs with every j > i: rows i and n - 1 - i together make a share of n - 1 pairs,
+  // so that the cores get equal work.
+  const std::size_t folds = (n + 1) / 2;
+  const auto for_rows_of_folds = [n](std::size_t begin, std::size_t end, auto visit) {
+    for (std::size_t f = begin; f < end; ++f) {
+      visit(f);
+      if (n - 1 - f != f) visit(n - 1 - f);
     }
-  }
-  return {top + std::log(sum) - std::log(pairs), "over " + count_text(pairs) + " pairs"};
+  };
+  std::vector<double> least(4, std::numeric_limits<double>::infinity());
+  in_parallel(folds, [&](std::size_t begin, std::size_t end, std::size_t part) {
+    double smallest = std::numeric_limits<double>::infinity();
+    for_rows_of_folds(begin, end, [&](std::size_t i) {
+      for (std::size_t j = i + 1; j < n; ++j) {
+        smallest = std::min(smallest, log_squared_distance(cloud.point(i), cloud.point(j), m));
+      }
+    });
+    least[part] = smallest;
+  });
+  const double log_least = *std::min_element(least.begin(), least.end());
+  const double d2_least = std::exp(log_least);
+  std::vector<double> sums(4, 0.0);
+  const bool underflow = log_least < std::log(1e-300);
+  in_parallel(folds, [&](std::size_t begin, std::size_t end, std::size_t part) {
+    double sum = 0;
+    for_rows_of_folds(begin, end, [&](std::size_t i) {
+      const double* a = cloud.point(i);
+      for (std::size_t j = i + 1; j < n; ++j) {
+        if (underflow) {
+          sum += std::exp(static_cast<double>(m) *
+                          (log_least - log_squared_distance(a, cloud.point(j), m)));
+        } else {
+          sum += power(d2_least / squared_distance(a, cloud.point(j), m), m);
+        }
+      }
+    });
+    sums[part] = sum;
+  });
+  double sum = 0;
+  for (double part : sums) sum += part;
+  return {-static_cast<double>(m) * log_least + std::log(sum) - std::log(pairs),
+          "over " + count_text(pairs) + " pairs"};
 }
 
 // Beyond this many columns the terms of CD2, up to (3/2)^s, leave the range of a double.
@@ -287,6 +337,16 @@ std::optional<Uniformity> measure_uniformity(const FileRows& set, PointKind kind
     return std::nullopt;
   }
   const std::size_t m = static_cast<std::size_t>(set.columns);
+  const auto [low, high] = std::minmax_element(set.values.begin(), set.values.end());
+  if (std::max(std::fabs(*low), std::fabs(*high)) > kLargestMeasured) {
+    Uniformity unmeasured;
+    unmeasured.distinct = static_cast<long long>(distinct.size());
+    const Figure skip{std::nullopt, "skipped: values beyond " + count_text(kLargestMeasured) +
+                                        " in magnitude, whose squared distances overflow"};
+    unmeasured.closest_pair = unmeasured.mean_nearest = unmeasured.nearest_cv = skip;
+    unmeasured.coverage_radius = unmeasured.energy = unmeasured.discrepancy = skip;
+    return unmeasured;
+  }
   PointCloud cloud{{}, m};
   cloud.points.reserve(distinct.size() * m);
   for (long long index : distinct)

@@ -13,8 +13,11 @@ namespace simplex_weights {
 
 /// Pair work (pairs of rows times columns) any one figure may take: a few seconds here.
 inline constexpr double kPairBudget = 2e9;
-/// Largest reference set of the coverage radius.
+/// Largest reference set of the coverage radius, in points and in values (points x columns).
 inline constexpr long long kReferencePoints = 100000;
+inline constexpr double kReferenceValues = 8e6;
+/// Largest magnitude of a value measured: beyond it squared distances could overflow.
+inline constexpr double kLargestMeasured = 1e150;
 
 /// One figure, or the reason it was not computed.
 struct Figure {

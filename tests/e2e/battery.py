@@ -572,6 +572,10 @@ def prime_table():
     if shutil.which("unshare") is None or os.geteuid() != 0:
         print("prime_table: the cases without /proc skipped (they need root and unshare)")
         return
+    if "asan" in subprocess.run(["ldd", os.path.join(BIN, "tglp_weights")], capture_output=True,
+                                text=True).stdout:
+        print("prime_table: the cases without /proc skipped (the sanitizers need /proc)")
+        return
     lone = tempfile.mkdtemp(prefix="lone_")
     try:
         shutil.copy(os.path.join(BIN, "tglp_weights"), lone)

@@ -93,9 +93,10 @@ TEST(RandInterval, RejectsExactlyTheValuesPastTheLastWholeBucket) {
   EXPECT_EQ(rand_interval(2, 4, edges), 2);
   EXPECT_EQ(rand_interval(2, 4, edges), 3);
   EXPECT_EQ(rand_interval(2, 4, edges), 4);
-  // A range that divides 2^31 - 1 + 1 unevenly: [0, 0] takes every value.
-  ScriptedRandom any({2147483647});
-  EXPECT_EQ(rand_interval(5, 5, any), 5);
+  // A single value: one bucket of 2^31 - 1 values, and the top value 2^31 - 1 is past it.
+  ScriptedRandom single({2147483647, 7});
+  EXPECT_EQ(rand_interval(5, 5, single), 5);
+  EXPECT_EQ(single.left(), 0u);
 }
 
 TEST(ArgumentLimits, AreAcceptedAtTheLimitAndRefusedOnePast) {
