@@ -443,6 +443,41 @@ def every_terminating_signal():
               f"gwud_weights started with SIGHUP ignored: status {status}, files {work.files()}")
 
 
+def second_user():
+    """In a shared (1777) directory another user's files at a run's hidden names, plain or
+    locked, neither block, fail nor fool the run, and are left alone; run as a real second user
+    (nobody) where the test runs as root."""
+    import fcntl
+    if os.geteuid() != 0:
+        print("second_user: skipped (a second user needs root to become one)")
+        return
+    nobody = 65534
+    for program in ("gwud_weights", "tglp_weights", "msld_weights"):
+        valid = PROGRAMS[program][0]
+        with Work() as work:
+            os.chmod(work.path, 0o1777)
+            os.chmod(os.path.join(work.path, "output"), 0o1777)
+            os.chmod(os.path.join(work.path, "primes.dat"), 0o644)
+            family = os.path.join(work.path, hidden_name(program, valid))
+            planted = [family, family + ".AAAAAA", family + ".zzzzzz"]
+            for path in planted:
+                with open(path, "w") as f:
+                    f.write("theirs\n")
+            holder = open(planted[1], "r")
+            fcntl.flock(holder, fcntl.LOCK_EX)
+            where = f"{program} as another user beside planted hidden files"
+            try:
+                result = work.run(program, valid, timeout=30, preexec_fn=lambda: os.setuid(nobody))
+                final = os.path.join(work.path, PROGRAMS[program][2], weight_name(program, valid))
+                check(result.returncode == 0 and os.stat(final).st_uid == nobody,
+                      f"{where}: status {result.returncode}, {result.stdout[-200:]!r}")
+            except subprocess.TimeoutExpired:
+                check(False, f"{where}: waits")
+            check(all(open(p).read() == "theirs\n" for p in planted), f"{where}: a planted file changed")
+            check(len(hidden_files(work, program, valid)) == 3, f"{where}: {hidden_files(work, program, valid)}")
+            holder.close()
+
+
 def complete_rows(content, program, args):
     """Whether a file's text is a whole weight file for these arguments."""
     lines = content.split(b"\n")
@@ -638,6 +673,6 @@ GROUPS = {"arguments": arguments, "output_directory": output_directory,
           "simultaneous_runs": simultaneous_runs, "large_sizes": large_sizes,
           "links_and_owners": links_and_owners, "signals": signals, "readers": readers,
           "waiting": waiting, "prime_table": prime_table, "memory_limit": memory_limit,
-          "every_terminating_signal": every_terminating_signal}
+          "every_terminating_signal": every_terminating_signal, "second_user": second_user}
 GROUPS[GROUP]()
 finish(f"{GROUP}: ")

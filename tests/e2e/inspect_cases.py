@@ -244,4 +244,19 @@ with open(dashed, "w") as f:
 result = subprocess.run([inspector, "--", "--cube"], cwd=work, capture_output=True, text=True, timeout=60)
 check(result.returncode == 0 and result.stdout.startswith("--cube: 2 rows"), f"-- ends the options: {result.stdout[:80]!r}")
 
+## A file too large for the memory left is named and failed; the other files and the table follow.
+if "asan" not in subprocess.run(["ldd", inspector], capture_output=True, text=True).stdout:
+    import resource
+    big = os.path.join(work, "big.txt")
+    with open(big, "w") as f:
+        f.write("".join("0.2 0.3 %.9f\n" % (0.5 + i * 1e-9) for i in range(400000)))
+    limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (35 << 20, 35 << 20))
+    result = subprocess.run([inspector, big, weights], capture_output=True, text=True, timeout=60,
+                            preexec_fn=limit)
+    check(result.returncode == 2 and f"ERROR {big}: not enough memory" in result.stdout
+          and "keep.udh" in result.stdout.split("file ")[-1],
+          f"a file too large for memory: {result.returncode} {result.stdout[-300:]!r} {result.stderr[-200:]!r}")
+else:
+    print("the memory case is left out in a sanitized build")
+
 finish("")

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <new>
 #include <optional>
 
 #include "checks.h"
@@ -154,6 +155,13 @@ int inspect_files(const std::vector<std::string>& files, const InspectOptions& o
       file_status = inspect_file(files, index, options, out, summary);
     } catch (const Failure& failure) {
       out.text(std::string("  ERROR ") + failure.message());
+      summary.status = "ERROR";
+      file_status = kExitUnreadable;
+    } catch (const std::bad_alloc&) {
+      // One file too large for memory: it is named, and the others still follow.
+      out.text("  ERROR " + files[index] + ": not enough memory to read and measure it\n");
+      summary = Summary{};
+      summary.path = files[index];
       summary.status = "ERROR";
       file_status = kExitUnreadable;
     }
