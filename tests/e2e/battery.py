@@ -383,6 +383,20 @@ def wait_for(condition, seconds=20):
     return False
 
 
+def signal_long_run(work, program, number):
+    """Sends the signal once the long run has its hidden file; checks that it ends the run as
+    the signal would and removes the file. Returns the case's name."""
+    process, args = start_long_run(work, program)
+    where = f"{program} {args} with signal {int(number)}"
+    started = wait_for(lambda: hidden_files(work, program, args) or process.poll() is not None)
+    check(started and process.poll() is None, f"{where}: never wrote its hidden file")
+    process.send_signal(number)
+    status = process.wait(timeout=20)
+    check(status == -number, f"{where}: status {status}")
+    check(not hidden_files(work, program, args), f"{where}: hidden file left")
+    return where
+
+
 def signals():
     """SIGINT, SIGTERM and SIGHUP in the middle of a run remove its hidden file and end it as
     the signal would; the weight file's name keeps the previous file, or nothing."""
@@ -395,14 +409,7 @@ def signals():
                 if with_previous:
                     with open(final, "w") as f:
                         f.write("previous\n")
-                process, args = start_long_run(work, program)
-                where = f"{program} {args} with signal {number}"
-                started = wait_for(lambda: hidden_files(work, program, args) or process.poll() is not None)
-                check(started and process.poll() is None, f"{where}: never wrote its hidden file")
-                process.send_signal(number)
-                status = process.wait(timeout=20)
-                check(status == -number, f"{where}: status {status}")
-                check(not hidden_files(work, program, args), f"{where}: hidden file left")
+                where = signal_long_run(work, program, number)
                 if with_previous:
                     check(open(final).read() == "previous\n", f"{where}: previous weight file changed")
                 else:
@@ -420,14 +427,7 @@ def every_terminating_signal():
     for program in ("tglp_weights", "gwud_weights", "udh_weights", "msld_weights"):
         for number in others if program == "gwud_weights" else others[:2]:
             with Work() as work:
-                process, args = start_long_run(work, program)
-                where = f"{program} {args} with signal {int(number)}"
-                started = wait_for(lambda: hidden_files(work, program, args) or process.poll() is not None)
-                check(started and process.poll() is None, f"{where}: never wrote its hidden file")
-                process.send_signal(number)
-                status = process.wait(timeout=20)
-                check(status == -number, f"{where}: status {status}")
-                check(not hidden_files(work, program, args), f"{where}: hidden file left")
+                signal_long_run(work, program, number)
     with Work() as work:
         args = ["3", "2000"]
         process = subprocess.Popen(["gwud_weights"] + args, executable=os.path.join(BIN, "gwud_weights"),
