@@ -111,21 +111,25 @@ WeightSet tglp(int m, int samples, const Options& options) {
   check_lattice_arguments(m, samples, kMinTglpDimension);
   const int n = options.exact ? samples : tglp_modulus(samples);
   const std::size_t points = static_cast<std::size_t>(n);
-  std::vector<double> cube = allocate<double>(points * static_cast<std::size_t>(m - 1));
-  WeightSet set{.rows = points,
-                .columns = static_cast<std::size_t>(m),
-                .values = allocate<double>(points * static_cast<std::size_t>(m))};
+  const std::size_t columns = static_cast<std::size_t>(m);
+  WeightSet set{.rows = points, .columns = columns, .values = allocate<double>(points * columns)};
   GlibcRandom random(options.seed);
   NoTrace quiet;
-  glp(quiet.writer, m - 1, n, cube.data(),
-      VectorDraw{.random = random,
-                 .candidates = options.search,
-                 .test = component_test(options),
-                 .on_simplex = true});
-  struct Discard final : RowSink {
-    void row(const double*, int) override {}
-  } discard;
-  transformation(discard, quiet.writer, m, n, cube.data(), set.values.data());
+  const VectorChoice choice = choose_generating_vector(m - 1, n, tglp_candidate,
+                                                       VectorDraw{.random = random,
+                                                                  .candidates = options.search,
+                                                                  .test = component_test(options),
+                                                                  .on_simplex = true},
+                                                       quiet.writer);
+  // Each cube point is mapped as soon as it is formed: the rows are the only buffer.
+  SimplexMapping mapping(m, MultiplicationOrder::kProductFirst, Completion::kCorrected);
+  LatticeIndices q(choice.h, n);
+  std::vector<double> u(columns - 1);
+  for (std::size_t k = 0; k < points; ++k) {
+    q.advance();
+    for (std::size_t j = 0; j + 1 < columns; ++j) u[j] = lattice_coordinate(q[j], n);
+    mapping.map(u.data(), set.values.data() + k * columns);
+  }
   return set;
 }
 

@@ -299,15 +299,15 @@ std::vector<int> generating_vector(int s, int n, RandomSource& random, Writer& t
   return h;
 }
 
+std::vector<int> tglp_candidate(int s, int n, ComponentTest test, RandomSource& random,
+                                Writer& draws) {
+  // One draw is made and discarded first, as the construction has always done.
+  rand_interval(2, n - 1, random, &draws);
+  return generating_vector(s, n, random, draws, &draws, test);
+}
+
 VectorChoice glp(Writer& trace, int s, int n, double* cube, const VectorDraw& how) {
-  VectorChoice choice = choose_generating_vector(
-      s, n,
-      [](int components, int modulus, ComponentTest test, RandomSource& random, Writer& draws) {
-        // One draw is made and discarded first, as the construction has always done.
-        rand_interval(2, modulus - 1, random, &draws);
-        return generating_vector(components, modulus, random, draws, &draws, test);
-      },
-      how, trace);
+  VectorChoice choice = choose_generating_vector(s, n, tglp_candidate, how, trace);
   const std::vector<int>& h = choice.h;
   trace.text(kRuler);
   const std::size_t width = static_cast<std::size_t>(s);

@@ -161,6 +161,10 @@ inline double lattice_coordinate(int q, int n) {
   return static_cast<double>(2 * q - 1) / static_cast<double>(2 * n);
 }
 
+/// tglp's draw of one candidate generating vector: a draw made and discarded, then the vector.
+std::vector<int> tglp_candidate(int s, int n, ComponentTest test, RandomSource& random,
+                                Writer& draws);
+
 /// The good-lattice-point set carried onto the simplex: n points of dimension s >= 1 into cube
 /// (n * s doubles, row-major), with one traced draw discarded before the generating vector and
 /// the points traced between two rulers. Returns the chosen vector.
