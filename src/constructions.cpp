@@ -58,7 +58,9 @@ void fill_rows_in_parallel(int rows, std::size_t columns, double* values, Range 
                                static_cast<int>(static_cast<long long>(rows) * (t + 1) / threads)};
   };
   for (int t = 1; t < threads; ++t) {
-    const auto [first, last] = block(t);
+    // Plain names, not a structured binding: the thread's closure copies them.
+    const int first = block(t).first;
+    const int last = block(t).second;
     try {
       helpers.emplace_back(
           [=] { range(first, last, values + static_cast<std::size_t>(first) * columns); });
