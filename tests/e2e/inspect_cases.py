@@ -259,4 +259,22 @@ if "asan" not in subprocess.run(["ldd", inspector], capture_output=True, text=Tr
 else:
     print("the memory case is left out in a sanitized build")
 
+## Where no thread can start (RLIMIT_NPROC, a pids cgroup), fewer threads, the same report.
+if os.geteuid() == 0:
+    import resource
+    many = os.path.join(work, "many.udh")
+    subprocess.run([os.path.join(BIN, "udh_weights"), "-q", "-o", many, "3", "3000"], check=True, timeout=60)
+    os.chmod(work, 0o755)
+    os.chmod(many, 0o644)
+    def one_process():
+        os.setgid(65534)
+        os.setuid(65534)
+        resource.setrlimit(resource.RLIMIT_NPROC, (1, 1))
+    alone = subprocess.run([inspector, many], capture_output=True, text=True, timeout=120, preexec_fn=one_process)
+    usual = subprocess.run([inspector, many], capture_output=True, text=True, timeout=120)
+    check(alone.returncode == 0 and alone.stdout == usual.stdout,
+          f"no thread to be had: {alone.returncode} {alone.stderr[-200:]!r}")
+else:
+    print("the thread-limit case needs root to become another user: left out")
+
 finish("")
