@@ -18,13 +18,12 @@ namespace {
 
 // The rows as a C-contiguous (rows, columns) float64 array whose base owns the library's buffer.
 py::array_t<double> to_array(sw::WeightSet&& set) {
-  auto owner = std::make_unique<std::vector<double>>(std::move(set.values));
+  auto owner = std::make_unique<sw::Values>(std::move(set.values));
   if (owner->empty()) owner->reserve(1);  // a valid pointer for an empty array
   double* data = owner->data();
   const auto rows = static_cast<py::ssize_t>(set.rows);
   const auto columns = static_cast<py::ssize_t>(set.columns);
-  py::capsule base(owner.get(),
-                   [](void* buffer) { delete static_cast<std::vector<double>*>(buffer); });
+  py::capsule base(owner.get(), [](void* buffer) { delete static_cast<sw::Values*>(buffer); });
   static_cast<void>(owner.release());  // the capsule owns it now
   return py::array_t<double>({rows, columns},
                              {columns * static_cast<py::ssize_t>(sizeof(double)),

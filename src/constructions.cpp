@@ -45,12 +45,15 @@ int tglp_modulus(int samples) {
 // Rows are independent of each other: blocks of them are computed on every core (a thread
 // that cannot start leaves its block to the caller's thread). `range(first, last, out)` fills
 // rows first .. last - 1.
+// A thread is worth its start for this many rows or more.
+constexpr int kRowsPerThread = 1 << 16;
+
 template <typename Range>
-void fill_rows_in_parallel(int rows, std::size_t columns, double* values, Range range) {
-  constexpr int kRowsPerThread = 1 << 16;
+void fill_rows_in_parallel(int rows, std::size_t columns, double* values, Range range,
+                           int rows_per_thread = kRowsPerThread) {
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const int threads =
-      static_cast<int>(std::clamp<long long>(rows / kRowsPerThread, 1, std::min(cores, 8u)));
+      static_cast<int>(std::clamp<long long>(rows / rows_per_thread, 1, std::min(cores, 8u)));
   std::vector<std::thread> helpers;
   std::vector<std::pair<int, int>> left_to_caller;
   const auto block = [&](int t) {
@@ -82,7 +85,7 @@ WeightSet hammersley_set(const HammersleyBuild& build, int k, int N) {
   const std::size_t columns = static_cast<std::size_t>(k);
   WeightSet set{.rows = static_cast<std::size_t>(rows),
                 .columns = columns,
-                .values = allocate<double>(static_cast<std::size_t>(rows) * columns)};
+                .values = allocate_values(static_cast<std::size_t>(rows) * columns)};
   fill_rows_in_parallel(rows, columns, set.values.data(), [&](int first, int last, double* out) {
     hammersley_row_range(build, k, N, first, last, out);
   });
@@ -95,7 +98,7 @@ WeightSet lattice_weights_set(const LatticeBuild& build, int m, int N) {
   const std::size_t columns = static_cast<std::size_t>(m);
   WeightSet set{.rows = static_cast<std::size_t>(rows),
                 .columns = columns,
-                .values = allocate<double>(static_cast<std::size_t>(rows) * columns)};
+                .values = allocate_values(static_cast<std::size_t>(rows) * columns)};
   fill_rows_in_parallel(rows, columns, set.values.data(), [&](int first, int last, double* out) {
     lattice_weight_row_range(build, m, N, first, last, out);
   });
@@ -114,7 +117,7 @@ WeightSet tglp(int m, int samples, const Options& options) {
   const int n = options.exact ? samples : tglp_modulus(samples);
   const std::size_t points = static_cast<std::size_t>(n);
   const std::size_t columns = static_cast<std::size_t>(m);
-  WeightSet set{.rows = points, .columns = columns, .values = allocate<double>(points * columns)};
+  WeightSet set{.rows = points, .columns = columns, .values = allocate_values(points * columns)};
   GlibcRandom random(options.seed);
   NoTrace quiet;
   const VectorChoice choice = choose_generating_vector(m - 1, n, tglp_candidate,
@@ -151,15 +154,52 @@ WeightSet gwud_product(int m, int N, const Options& /*options*/) {
   return lattice_weights_set(kGwudWeightsProd, m, N);
 }
 
+// Rows written into a buffer from a given row on.
+class FillingSink final : public RowSink {
+ public:
+  explicit FillingSink(double* start) : next_(start) {}
+  void row(const double* values, int count) override {
+    next_ = std::copy(values, values + count, next_);
+  }
+
+ private:
+  double* next_;
+};
+
 WeightSet msld(int M, int K, const Options& options) {
   const long long rows = check_msld_arguments(M, K);
-  check_allocation<double>(static_cast<std::size_t>(rows) * static_cast<std::size_t>(M));
-  CollectingSink sink(static_cast<std::size_t>(rows), static_cast<std::size_t>(M));
-  LayerRowWriter layer_rows{sink, K};
-  NoTrace quiet;
-  simplex_lattice_design(layer_rows, quiet.writer, M, K);
-  WeightSet set = sink.take();
-  set.columns = static_cast<std::size_t>(M);
+  const std::size_t columns = static_cast<std::size_t>(M);
+  WeightSet set;
+  if (M >= 3 && K >= 1) {
+    // The vertices and the centroid, then each vertex's edges on every layer, a block of rows
+    // of its own: the blocks are computed on every core.
+    set = {.rows = static_cast<std::size_t>(rows),
+           .columns = columns,
+           .values = allocate_values(static_cast<std::size_t>(rows) * columns)};
+    for (std::size_t v = 0; v < columns; ++v) {
+      for (std::size_t j = 0; j < columns; ++j) set.values[v * columns + j] = j == v ? 1.0 : 0.0;
+    }
+    std::fill_n(set.values.data() + columns * columns, columns, 1.0 / static_cast<double>(M));
+    const std::size_t block = static_cast<std::size_t>(3LL * K * (K + 1) / 2) * columns;
+    double* first_block = set.values.data() + (columns + 1) * columns;
+    const int vertices_per_thread = rows >= 2LL * kRowsPerThread ? 1 : M;
+    fill_rows_in_parallel(
+        M, block, first_block,
+        [&](int first, int last, double* out) {
+          for (int i = first; i < last; ++i) {
+            FillingSink sink(out + static_cast<std::size_t>(i - first) * block);
+            design_vertex_rows(M, K, i, sink);
+          }
+        },
+        vertices_per_thread);
+  } else {
+    CollectingSink sink(static_cast<std::size_t>(rows), columns);
+    LayerRowWriter layer_rows{sink, K};
+    NoTrace quiet;
+    simplex_lattice_design(layer_rows, quiet.writer, M, K);
+    set = sink.take();
+    set.columns = columns;
+  }
   if (options.unique) return unique_rows(set);
   return set;
 }

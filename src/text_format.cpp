@@ -77,7 +77,7 @@ WeightSet load(const std::string& path) {
   WeightSet set;
   set.rows = static_cast<std::size_t>(rows.rows());
   set.columns = set.rows == 0 ? 0 : static_cast<std::size_t>(rows.columns);
-  set.values = std::move(rows.values);
+  set.values.assign(rows.values.begin(), rows.values.end());
   return set;
 }
 

@@ -1,23 +1,31 @@
 #include "simplex_weights/weight_set.h"
 
+#include <algorithm>
 #include <set>
 
 namespace simplex_weights {
 
 CollectingSink::CollectingSink(std::size_t expected_rows, std::size_t columns) {
   set_.columns = columns;
-  set_.values.reserve(expected_rows * columns);
+  set_.values.resize(expected_rows * columns);  // room only: the values are not zero-filled
 }
 
 void CollectingSink::row(const double* values, int count) {
-  set_.columns = static_cast<std::size_t>(count);
-  set_.values.insert(set_.values.end(), values, values + count);
+  const std::size_t width = static_cast<std::size_t>(count);
+  if (filled_ + width > set_.values.size()) {
+    set_.values.resize(std::max(2 * set_.values.size(), filled_ + width));
+  }
+  std::copy(values, values + width, set_.values.data() + filled_);
+  filled_ += width;
+  set_.columns = width;
   ++set_.rows;
 }
 
 WeightSet CollectingSink::take() {
+  set_.values.resize(filled_);
   WeightSet set = std::move(set_);
   set_ = WeightSet{};
+  filled_ = 0;
   return set;
 }
 

@@ -3,15 +3,44 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace simplex_weights {
+
+/// The allocator of a set's values: like std::allocator, but a vector sized by it leaves its
+/// doubles as they come (no pass that zero-fills them), since a construction writes every value
+/// before anyone reads it. Elements added by value (push_back, assign, insert) are initialised
+/// as usual; a resize that grows leaves the new ones undefined.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <typename U>
+  UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* place) noexcept {
+    ::new (static_cast<void*>(place)) U;
+  }
+  template <typename U, typename... Arguments>
+  void construct(U* place, Arguments&&... arguments) {
+    ::new (static_cast<void*>(place)) U(std::forward<Arguments>(arguments)...);
+  }
+};
+
+/// The doubles of a set, row after row.
+using Values = std::vector<double, UninitializedAllocator<double>>;
 
 struct WeightSet {
   std::size_t rows = 0;
   std::size_t columns = 0;
   /// rows x columns doubles, row after row.
-  std::vector<double> values;
+  Values values;
 
   const double* row(std::size_t i) const { return values.data() + i * columns; }
 };
@@ -35,6 +64,7 @@ class CollectingSink final : public RowSink {
 
  private:
   WeightSet set_;
+  std::size_t filled_ = 0;  // values written so far
 };
 
 /// A sink that passes each distinct row on once, in the order of first appearance (rows equal

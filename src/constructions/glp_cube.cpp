@@ -19,8 +19,9 @@ VectorChoice glp(RowSink& rows, Writer& trace, int s, int N, const VectorDraw& h
   const std::size_t width = static_cast<std::size_t>(s);
   // Every index line comes before the first coordinate line. Stepping through the indices is
   // cheaper than holding them, so the second pass steps through them again.
+  const bool tracing = !trace.discards();  // trace-only work is skipped when nobody reads it
   LatticeIndices indices(h, N);
-  for (int k = 1; k <= N; ++k) {
+  for (int k = 1; k <= N && tracing; ++k) {
     indices.advance();
     for (std::size_t j = 0; j < width; ++j) {
       trace.text("q = ");
@@ -35,12 +36,13 @@ VectorChoice glp(RowSink& rows, Writer& trace, int s, int N, const VectorDraw& h
     again.advance();
     for (std::size_t j = 0; j < width; ++j) {
       point[j] = lattice_coordinate(again[j], N);
+      if (!tracing) continue;
       trace.text("x = ");
       trace.fixed(point[j]);
       trace.put('\t');
     }
     rows.row(point.data(), s);
-    trace.put('\n');
+    if (tracing) trace.put('\n');
   }
   return choice;
 }

@@ -75,6 +75,18 @@ void layered_design(LayerRowWriter& rows, Writer& trace, int M, int K) {
 
 }  // namespace
 
+void design_vertex_rows(int M, int K, int i, RowSink& sink) {
+  const std::size_t width = static_cast<std::size_t>(M);
+  // The centroid and the vertices exactly as the whole design forms them.
+  std::vector<double> C(width, 1.0 / static_cast<double>(M));
+  std::vector<double> B(width * width, 0.0);
+  for (std::size_t v = 0; v < width; ++v) B[v * width + v] = 1.0;
+  std::vector<double> out(width);
+  Writer nobody(-1, Writer::Kind::kDiscard);
+  LayerRowWriter rows{sink, K};
+  for (int r = 1; r <= K; ++r) pointLayer(rows, nobody, M, r, i, K, C.data(), B.data(), out.data());
+}
+
 void LayerRowWriter::print(const double* values, int n) {
   if (n == 2) {
     const double scaled[2] = {values[0] / static_cast<double>(K),
@@ -118,34 +130,38 @@ void pointLayer(LayerRowWriter& rows, Writer& trace, int M, int r, int i, int K,
     D1[j] = C[j] + (B_i[j] - C[j]) * a;
     D2[j] = C[j] + (B_n[j] - C[j]) * a;
   }
-  trace.text("general info: \n m = ");
-  trace.integer(M);
-  trace.text(", r=");
-  trace.integer(r);
-  trace.text(", k = ");
-  trace.integer(K);
-  trace.text(", i = ");
-  trace.integer(i);
-  trace.text("\n\nD2: \n");
-  trace_values(trace, D2.data(), M, " \t");
-  trace.put('\n');
-  // The end points' trace is the same for every point of the edge: formatted once.
+  // Work done only for the trace is skipped when nobody reads it.
+  const bool tracing = !trace.discards();
   std::string D1_trace;
-  {
+  if (tracing) {
+    trace.text("general info: \n m = ");
+    trace.integer(M);
+    trace.text(", r=");
+    trace.integer(r);
+    trace.text(", k = ");
+    trace.integer(K);
+    trace.text(", i = ");
+    trace.integer(i);
+    trace.text("\n\nD2: \n");
+    trace_values(trace, D2.data(), M, " \t");
+    trace.put('\n');
+    // The end points' trace is the same for every point of the edge: formatted once.
     Writer capture(&D1_trace);
     capture.set_digits(trace.digits());
     trace_values(capture, D1.data(), M, "\t");
   }
   for (int s = 1; s <= r; ++s) {
     const double t = static_cast<double>(s) / static_cast<double>(r + 1);
-    trace.text("tmp1 = ");
-    trace.fixed(static_cast<double>(s) / static_cast<double>(K));
-    trace.text("\ntmp2 = ");
-    trace.fixed(t);
-    trace.put('\n');
-    trace.text(D1_trace);
+    if (tracing) {
+      trace.text("tmp1 = ");
+      trace.fixed(static_cast<double>(s) / static_cast<double>(K));
+      trace.text("\ntmp2 = ");
+      trace.fixed(t);
+      trace.put('\n');
+      trace.text(D1_trace);
+      trace.put('\n');
+    }
     for (std::size_t j = 0; j < width; ++j) out[j] = D1[j] + (D2[j] - D1[j]) * t;
-    trace.put('\n');
     rows.print(D1.data(), M);
     rows.print(D2.data(), M);
     rows.print(out, M);

@@ -25,6 +25,10 @@ long long design_distinct_row_count(int M, int K);
 void pointLayer(LayerRowWriter& rows, Writer& trace, int M, int r, int i, int K, const double* C,
                 const double* B, double* out);
 
+/// The rows of vertex i's edges over all K layers (M >= 3, K >= 1): rows M + 1 + i P onwards
+/// of the whole design, P = 3 K (K + 1) / 2, the same doubles, without a trace.
+void design_vertex_rows(int M, int K, int i, RowSink& sink);
+
 /// The whole design: the two-objective lattice for M = 2, else vertices, centroid and layers.
 void simplex_lattice_design(LayerRowWriter& rows, Writer& trace, int M, int K);
 

@@ -311,16 +311,18 @@ VectorChoice glp(Writer& trace, int s, int n, double* cube, const VectorDraw& ho
   const std::vector<int>& h = choice.h;
   trace.text(kRuler);
   const std::size_t width = static_cast<std::size_t>(s);
+  const bool tracing = !trace.discards();  // trace-only work is skipped when nobody reads it
   LatticeIndices q(h, n);
   for (int k = 1; k <= n; ++k) {
     q.advance();
     double* point = cube + static_cast<std::size_t>(k - 1) * width;
     for (int j = 0; j < s; ++j) {
       point[j] = lattice_coordinate(q[static_cast<std::size_t>(j)], n);
+      if (!tracing) continue;
       trace.fixed(point[j]);
       trace.put('\t');
     }
-    trace.put('\n');
+    if (tracing) trace.put('\n');
   }
   trace.text(kRuler);
   return choice;

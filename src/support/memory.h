@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "failure.h"
+#include "simplex_weights/weight_set.h"
 
 namespace simplex_weights {
 
@@ -56,6 +57,17 @@ std::unique_ptr<T[]> allocate_for_overwrite(std::size_t count) {
     return std::make_unique_for_overwrite<T[]>(count);
   } catch (const std::bad_alloc&) {
     fail_allocation(count, sizeof(T));
+  }
+}
+
+/// Room for `count` values of a weight set, written completely before any is read, or the
+/// allocation Failure.
+inline Values allocate_values(std::size_t count) {
+  check_allocation<double>(count);
+  try {
+    return Values(count);
+  } catch (const std::bad_alloc&) {
+    fail_allocation(count, sizeof(double));
   }
 }
 

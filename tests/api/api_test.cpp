@@ -95,6 +95,7 @@ TEST_F(ProgramFiles, EveryConstructionGivesTheProgramsRows) {
       // Large enough to be computed in blocks on several threads.
       {Construction::kUdh, "udh_weights", "udh", 5, 200003},
       {Construction::kGwud, "gwud_weights", "gwud", 4, 150001},
+      {Construction::kMsld, "msld_weights", "msld", 10, 100},  // 151511 rows, by vertex
   };
   for (const Case& c : cases) {
     const std::string file = std::string("output/weight_") + two_digit(c.first) + "D_" +
