@@ -79,30 +79,30 @@ void fill_rows_in_parallel(int rows, std::size_t columns, double* values, Range 
   for (std::thread& helper : helpers) helper.join();
 }
 
+// N rows (none for N <= 0) of `columns` values, each block of them formed by `range`.
+template <typename Range>
+WeightSet independent_rows(int N, int columns, Range range) {
+  const int rows = std::max(N, 0);
+  const std::size_t width = static_cast<std::size_t>(columns);
+  WeightSet set{.rows = static_cast<std::size_t>(rows),
+                .columns = width,
+                .values = allocate_values(static_cast<std::size_t>(rows) * width)};
+  fill_rows_in_parallel(rows, width, set.values.data(), range);
+  return set;
+}
+
 WeightSet hammersley_set(const HammersleyBuild& build, int k, int N) {
   check_hammersley_arguments(k, N);
-  const int rows = std::max(N, 0);
-  const std::size_t columns = static_cast<std::size_t>(k);
-  WeightSet set{.rows = static_cast<std::size_t>(rows),
-                .columns = columns,
-                .values = allocate_values(static_cast<std::size_t>(rows) * columns)};
-  fill_rows_in_parallel(rows, columns, set.values.data(), [&](int first, int last, double* out) {
+  return independent_rows(N, k, [&](int first, int last, double* out) {
     hammersley_row_range(build, k, N, first, last, out);
   });
-  return set;
 }
 
 WeightSet lattice_weights_set(const LatticeBuild& build, int m, int N) {
   check_lattice_weights_arguments(m);
-  const int rows = std::max(N, 0);
-  const std::size_t columns = static_cast<std::size_t>(m);
-  WeightSet set{.rows = static_cast<std::size_t>(rows),
-                .columns = columns,
-                .values = allocate_values(static_cast<std::size_t>(rows) * columns)};
-  fill_rows_in_parallel(rows, columns, set.values.data(), [&](int first, int last, double* out) {
+  return independent_rows(N, m, [&](int first, int last, double* out) {
     lattice_weight_row_range(build, m, N, first, last, out);
   });
-  return set;
 }
 
 ComponentTest component_test(const Options& options) {
