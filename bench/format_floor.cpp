@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "rows.h"
-#include "writer.h"
+#include "text/rows.h"
+#include "text/writer.h"
 
 int main(int argc, char** argv) {
   if (argc != 5 && argc != 6) return 2;
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
                                         : simplex_weights::RowFormat::kFixed;
   const int fd = ::open(argv[4], O_WRONLY | O_CREAT | O_TRUNC, 0666);
   if (fd < 0) return 1;
-  simplex_weights::Writer out(fd, simplex_weights::Writer::Kind::kFile);
+  simplex_weights::detail::Writer out(fd, simplex_weights::detail::Writer::Kind::kFile);
   std::vector<double> row(static_cast<std::size_t>(columns));
   for (long i = 0; i < rows; ++i) {
     // Values of the same kind as weights: six varying digits in (0, 1).
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
       row[static_cast<std::size_t>(j)] =
           static_cast<double>((i * 7919 + j * 104729) % 999983) / 999983.0;
     }
-    simplex_weights::print(out, row.data(), columns, format);
+    simplex_weights::detail::print(out, row.data(), columns, format);
   }
   if (!out.flush()) return 1;
   if (sync && ::fdatasync(fd) != 0) return 1;

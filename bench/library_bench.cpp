@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "hammersley.h"
-#include "number_format.h"
-#include "simplex_mapping.h"
+#include "constructions/hammersley.h"
+#include "math/simplex_mapping.h"
+#include "text/number_format.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::vector<double> weight_like_values() {
 template <char* (*Format)(char*, double)>
 void format_values(benchmark::State& state) {
   const std::vector<double> values = weight_like_values();
-  char buffer[simplex_weights::kMaxNumberChars];
+  char buffer[simplex_weights::detail::kMaxNumberChars];
   std::size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(Format(buffer, values[i++ & 4095]));
@@ -37,19 +37,19 @@ void format_values(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(format_values<simplex_weights::format_fixed>)->Name("format_fixed");
-BENCHMARK(format_values<simplex_weights::format_scientific>)->Name("format_scientific");
+BENCHMARK(format_values<simplex_weights::detail::format_fixed>)->Name("format_fixed");
+BENCHMARK(format_values<simplex_weights::detail::format_scientific>)->Name("format_scientific");
 
 // The two alternatives the formatter is measured against.
 template <std::chars_format Form>
 char* to_chars_six(char* out, double x) {
-  return std::to_chars(out, out + simplex_weights::kMaxNumberChars, x, Form, 6).ptr;
+  return std::to_chars(out, out + simplex_weights::detail::kMaxNumberChars, x, Form, 6).ptr;
 }
 char* snprintf_fixed(char* out, double x) {
-  return out + std::snprintf(out, simplex_weights::kMaxNumberChars, "%f", x);
+  return out + std::snprintf(out, simplex_weights::detail::kMaxNumberChars, "%f", x);
 }
 char* snprintf_scientific(char* out, double x) {
-  return out + std::snprintf(out, simplex_weights::kMaxNumberChars, "%e", x);
+  return out + std::snprintf(out, simplex_weights::detail::kMaxNumberChars, "%e", x);
 }
 BENCHMARK(format_values<to_chars_six<std::chars_format::fixed>>)->Name("to_chars_fixed");
 BENCHMARK(format_values<to_chars_six<std::chars_format::scientific>>)->Name("to_chars_scientific");
@@ -72,8 +72,9 @@ void format_stream(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * static_cast<long>(values.size()));
 }
-BENCHMARK(format_stream<simplex_weights::format_fixed>)->Name("format_fixed_stream");
-BENCHMARK(format_stream<simplex_weights::format_scientific>)->Name("format_scientific_stream");
+BENCHMARK(format_stream<simplex_weights::detail::format_fixed>)->Name("format_fixed_stream");
+BENCHMARK(format_stream<simplex_weights::detail::format_scientific>)
+    ->Name("format_scientific_stream");
 
 // Lattice indices as the traces print them: 1 .. 20000.
 void format_integers(benchmark::State& state) {
@@ -85,7 +86,7 @@ void format_integers(benchmark::State& state) {
   for (auto _ : state) {
     char* out = buffer.data();
     for (long long v : values) {
-      out = simplex_weights::format_integer(out, v);
+      out = simplex_weights::detail::format_integer(out, v);
       *out++ = '\t';
     }
     benchmark::DoNotOptimize(out);
@@ -96,9 +97,10 @@ void format_integers(benchmark::State& state) {
 BENCHMARK(format_integers);
 
 void radical_inverse_sequences_k10(benchmark::State& state) {
-  std::vector<simplex_weights::RadicalInverseTable> tables;
-  for (int j = 0; j < 8; ++j) tables.emplace_back(simplex_weights::P[j]);
-  std::vector<simplex_weights::RadicalInverseSequence> sequences(tables.begin(), tables.end());
+  std::vector<simplex_weights::detail::RadicalInverseTable> tables;
+  for (int j = 0; j < 8; ++j) tables.emplace_back(simplex_weights::detail::P[j]);
+  std::vector<simplex_weights::detail::RadicalInverseSequence> sequences(tables.begin(),
+                                                                         tables.end());
   std::vector<double> u(8);
   for (auto _ : state) {
     for (std::size_t j = 0; j < sequences.size(); ++j) u[j] = sequences[j].next();
@@ -109,8 +111,9 @@ void radical_inverse_sequences_k10(benchmark::State& state) {
 BENCHMARK(radical_inverse_sequences_k10)->Iterations(2000000);
 
 void mapping_k10(benchmark::State& state) {
-  simplex_weights::SimplexMapping mapping(10, simplex_weights::MultiplicationOrder::kLeftToRight,
-                                          simplex_weights::Completion::kProduct);
+  simplex_weights::detail::SimplexMapping mapping(
+      10, simplex_weights::detail::MultiplicationOrder::kLeftToRight,
+      simplex_weights::detail::Completion::kProduct);
   const std::vector<double> values = weight_like_values();
   std::vector<double> w(10);
   std::size_t i = 0;

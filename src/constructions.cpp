@@ -7,19 +7,21 @@
 #include <utility>
 #include <vector>
 
-#include "arguments.h"
-#include "glp_cube.h"
-#include "good_lattice.h"
-#include "hammersley.h"
-#include "lattice_weights.h"
-#include "memory.h"
-#include "simplex_lattice.h"
-#include "simplex_mapping.h"
+#include "constructions/glp_cube.h"
+#include "constructions/hammersley.h"
+#include "constructions/lattice_weights.h"
+#include "constructions/simplex_lattice.h"
+#include "math/good_lattice.h"
+#include "math/simplex_mapping.h"
 #include "simplex_weights/errors.h"
 #include "simplex_weights/random.h"
-#include "writer.h"
+#include "support/arguments.h"
+#include "support/memory.h"
+#include "text/writer.h"
 
 namespace simplex_weights {
+
+using namespace detail;
 namespace {
 
 // The constructions trace into a writer; in memory nobody reads it.

@@ -2,12 +2,14 @@
 
 #include <cmath>
 
-#include "checks.h"
-#include "discrepancy.h"
-#include "figures.h"
+#include "inspect/checks.h"
+#include "inspect/figures.h"
+#include "math/discrepancy.h"
 #include "simplex_weights/errors.h"
 
 namespace simplex_weights {
+
+using namespace detail;
 namespace {
 
 // The rows as the checks and figures of weights_inspect read a file's rows.

@@ -7,13 +7,15 @@
 #include <cstring>
 #include <string>
 
-#include "arguments.h"
-#include "reading.h"
-#include "rows.h"
+#include "inspect/reading.h"
 #include "simplex_weights/errors.h"
-#include "writer.h"
+#include "support/arguments.h"
+#include "text/rows.h"
+#include "text/writer.h"
 
 namespace simplex_weights {
+
+using namespace detail;
 
 FileLayout program_layout(Construction construction) {
   switch (construction) {

@@ -1,23 +1,28 @@
 // gwud_weights_prod dimension samples: irrational-constant lattice weight vectors.
-#include "exit_status.h"
-#include "lattice_weights.h"
-#include "program.h"
-#include "runs.h"
+#include "common/exit_status.h"
+#include "common/program.h"
+#include "common/runs.h"
+#include "constructions/lattice_weights.h"
 
+namespace simplex_weights::cli {
 namespace {
 
-const simplex_weights::ProgramInfo kProgram{
+using namespace simplex_weights::detail;
+
+const ProgramInfo kProgram{
     .name = "gwud_weights_prod",
     .syntax = "Syntax: %s dimension samples\n",
-    .failure_status = simplex_weights::kExitFailure,
-    .argument_help = simplex_weights::lattice_weights_argument_help(),
+    .failure_status = kExitFailure,
+    .argument_help = lattice_weights_argument_help(),
 };
 
 }  // namespace
+}  // namespace simplex_weights::cli
 
 int main(int argc, char** argv) {
-  return simplex_weights::run_program(
-      kProgram, argc, argv, [](int m, int N, simplex_weights::Run& run) {
-        simplex_weights::run_lattice_weights(simplex_weights::kGwudWeightsProd, m, N, run);
+  return simplex_weights::cli::run_program(
+      simplex_weights::cli::kProgram, argc, argv, [](int m, int N, simplex_weights::cli::Run& run) {
+        simplex_weights::cli::run_lattice_weights(simplex_weights::detail::kGwudWeightsProd, m, N,
+                                                  run);
       });
 }

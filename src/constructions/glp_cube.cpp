@@ -1,12 +1,12 @@
-#include "glp_cube.h"
+#include "constructions/glp_cube.h"
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-#include "good_lattice.h"
+#include "math/good_lattice.h"
 
-namespace simplex_weights::cube_lattice {
+namespace simplex_weights::detail::cube_lattice {
 
 VectorChoice glp(RowSink& rows, Writer& trace, int s, int N, const VectorDraw& how) {
   VectorChoice choice = choose_generating_vector(
@@ -47,4 +47,4 @@ VectorChoice glp(RowSink& rows, Writer& trace, int s, int N, const VectorDraw& h
   return choice;
 }
 
-}  // namespace simplex_weights::cube_lattice
+}  // namespace simplex_weights::detail::cube_lattice

@@ -1,11 +1,11 @@
 // The good-lattice-point cube set behind glp_points.
 #pragma once
 
-#include "good_lattice.h"
+#include "math/good_lattice.h"
 #include "simplex_weights/weight_set.h"
-#include "writer.h"
+#include "text/writer.h"
 
-namespace simplex_weights::cube_lattice {
+namespace simplex_weights::detail::cube_lattice {
 
 /// Smallest dimension of the cube.
 inline constexpr int kMinDimension = 1;
@@ -15,4 +15,4 @@ inline constexpr int kMinDimension = 1;
 /// every point to `rows` as soon as it is computed. Returns the chosen vector.
 VectorChoice glp(RowSink& rows, Writer& trace, int s, int N, const VectorDraw& how);
 
-}  // namespace simplex_weights::cube_lattice
+}  // namespace simplex_weights::detail::cube_lattice

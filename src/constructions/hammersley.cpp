@@ -1,13 +1,13 @@
-#include "hammersley.h"
+#include "constructions/hammersley.h"
 
 #include <cstddef>
 #include <string>
 
-#include "arguments.h"
-#include "failure.h"
-#include "rows.h"
+#include "support/arguments.h"
+#include "support/failure.h"
+#include "text/rows.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 // The tables of the k - 2 radical-inverse coordinates, bases P[0], P[1], ...
@@ -166,4 +166,4 @@ std::string hammersley_argument_help() {
          std::to_string(kMaxValues) + "; N <= 0 writes no rows)\n";
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "simplex_mapping.h"
-#include "writer.h"
+#include "math/simplex_mapping.h"
+#include "text/writer.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// Bases of the radical-inverse coordinates: the first twenty primes.
 inline constexpr int P[20] = {2,  3,  5,  7,  11, 13, 17, 19, 23, 29,
@@ -138,4 +138,4 @@ void hammersley_rows(const HammersleyBuild& build, int k, int N, RowSink& sink);
 void hammersley_row_range(const HammersleyBuild& build, int k, int N, int first, int last,
                           double* rows);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

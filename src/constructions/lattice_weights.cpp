@@ -1,15 +1,15 @@
-#include "lattice_weights.h"
+#include "constructions/lattice_weights.h"
 
 #include <cmath>
 #include <cstddef>
 #include <string>
 #include <vector>
 
-#include "arguments.h"
-#include "failure.h"
-#include "simplex_mapping.h"
+#include "math/simplex_mapping.h"
+#include "support/arguments.h"
+#include "support/failure.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 double fractional_part(double x) { return x - std::floor(x); }
 
@@ -95,4 +95,4 @@ void check_lattice_weights_arguments(int m) {
   }
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

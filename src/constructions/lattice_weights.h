@@ -4,9 +4,9 @@
 #include <string>
 
 #include "simplex_weights/weight_set.h"
-#include "writer.h"
+#include "text/writer.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// The stored constants; coordinate j >= 1 of the lattice uses entry j. Entries 5 and 8 are
 /// kept exactly as stored, not as the nearest doubles to e^pi and log2(3).
@@ -58,4 +58,4 @@ void lattice_weight_row_range(const LatticeBuild& build, int m, int N, int first
 /// Refuses m outside kMinLatticeObjectives .. kMaxLatticeObjectives.
 void check_lattice_weights_arguments(int m);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

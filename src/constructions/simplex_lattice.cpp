@@ -1,14 +1,14 @@
-#include "simplex_lattice.h"
+#include "constructions/simplex_lattice.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "failure.h"
-#include "memory.h"
+#include "support/failure.h"
+#include "support/memory.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 void trace_values(Writer& trace, const double* values, int n, std::string_view after) {
@@ -189,4 +189,4 @@ long long check_msld_arguments(int M, int K) {
   return rows;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "simplex_weights/weight_set.h"
-#include "writer.h"
+#include "text/writer.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// The design's rows on their way to a sink: two-value rows divided by K, every row counted.
 struct LayerRowWriter {
@@ -39,4 +39,4 @@ inline constexpr long long kMaxDesignRows = 2147483647;
 /// returns the design's rows.
 long long check_msld_arguments(int M, int K);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

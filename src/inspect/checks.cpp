@@ -1,12 +1,12 @@
-#include "checks.h"
+#include "inspect/checks.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
 
-#include "number_text.h"
+#include "inspect/number_text.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 std::string number(double x, const char* format = "%.6g") { return number_text(x, format); }
@@ -110,4 +110,4 @@ std::vector<Check> validate(const FileRows& set, PointKind kind, double toleranc
   return checks;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "reading.h"
+#include "inspect/reading.h"
 #include "simplex_weights/figures.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 struct Check {
   bool pass;
@@ -26,4 +26,4 @@ std::vector<Check> validate(const FileRows& set, PointKind kind, double toleranc
 /// The distinct rows in lexicographic order (indices into the set); none for a ragged set.
 std::vector<long long> distinct_rows(const FileRows& set);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,4 +1,4 @@
-#include "figures.h"
+#include "inspect/figures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,10 +7,10 @@
 #include <system_error>
 #include <thread>
 
-#include "discrepancy.h"
+#include "math/discrepancy.h"
 #include "nanoflann.hpp"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 // Up to this many columns the k-d tree finds neighbours faster than comparing all pairs.
@@ -322,8 +322,9 @@ Figure discrepancy(const FileRows& set) {
   const double n = static_cast<double>(set.rows());
   const double work = 0.5 * n * n * set.columns;
   if (work > kPairBudget) return skipped(work);
-  return {centred_l2_discrepancy(set.values.data(), static_cast<std::size_t>(set.rows()),
-                                 static_cast<std::size_t>(set.columns)),
+  return {simplex_weights::centred_l2_discrepancy(set.values.data(),
+                                                  static_cast<std::size_t>(set.rows()),
+                                                  static_cast<std::size_t>(set.columns)),
           "over all " + std::to_string(set.rows()) + " rows"};
 }
 
@@ -361,4 +362,4 @@ std::optional<Uniformity> measure_uniformity(const FileRows& set, PointKind kind
   return result;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "checks.h"
-#include "reading.h"
+#include "inspect/checks.h"
+#include "inspect/reading.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// Pair work (pairs of rows times columns) any one figure may take: a few seconds here.
 inline constexpr double kPairBudget = 2e9;
@@ -42,4 +42,4 @@ struct Uniformity {
 std::optional<Uniformity> measure_uniformity(const FileRows& set, PointKind kind,
                                              const std::vector<long long>& distinct);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

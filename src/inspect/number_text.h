@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// x with the printf conversion `format` (for one double), at most 63 characters.
 inline std::string number_text(double x, const char* format) {
@@ -13,4 +13,4 @@ inline std::string number_text(double x, const char* format) {
   return buffer;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,4 +1,4 @@
-#include "reading.h"
+#include "inspect/reading.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "failure.h"
+#include "support/failure.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 // No number a program writes comes near this; longer runs of number characters are refused
@@ -256,4 +256,4 @@ FileRows read_weight_set(const std::string& path) {
   return reader.finish();
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// A file's rows.
 struct FileRows {
@@ -59,4 +59,4 @@ class RowReader {
 /// read (a directory, no permission) and at the first token that is no number.
 FileRows read_weight_set(const std::string& path);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,10 +1,11 @@
-#include "discrepancy.h"
+#include "math/discrepancy.h"
 
 #include <cmath>
 
-#include "memory.h"
+#include "simplex_weights/figures.h"
+#include "support/memory.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 // The pair kernel runs on whole blocks of points so that it vectorises; the padding's terms are
@@ -88,12 +89,16 @@ double centred_l2_discrepancy(const ColumnPoints& points) {
          2.0 / (count * count) * pairs.sum;
 }
 
+}  // namespace simplex_weights::detail
+
+namespace simplex_weights {
+
 double centred_l2_discrepancy(const double* points, std::size_t n, std::size_t s) {
-  ColumnPoints columns(n, s);
+  detail::ColumnPoints columns(n, s);
   for (std::size_t i = 0; i < n; ++i) {
     for (std::size_t k = 0; k < s; ++k) columns.column(k)[i] = points[i * s + k];
   }
-  return centred_l2_discrepancy(columns);
+  return detail::centred_l2_discrepancy(columns);
 }
 
 }  // namespace simplex_weights

@@ -8,7 +8,7 @@
 
 #include "simplex_weights/figures.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// A point set stored by columns, each padded to whole blocks, as the discrepancy reads it.
 class ColumnPoints {
@@ -39,4 +39,4 @@ double centred_l2_discrepancy(const ColumnPoints& points);
 // The same for n >= 1 points of s >= 1 coordinates stored row-major is part of the public
 // interface (simplex_weights/figures.h).
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,4 +1,4 @@
-#include "good_lattice.h"
+#include "math/good_lattice.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -7,12 +7,12 @@
 #include <set>
 #include <string>
 
-#include "arguments.h"
-#include "discrepancy.h"
-#include "failure.h"
-#include "simplex_search.h"
+#include "math/discrepancy.h"
+#include "math/simplex_search.h"
+#include "support/arguments.h"
+#include "support/failure.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 constexpr const char* kRuler = "_______________________\n";
@@ -260,7 +260,7 @@ bool passes(ComponentTest test, int n, int b) {
 
 bool CandidateCache::passes(int b) {
   signed char& entry = known_[static_cast<std::size_t>(b)];
-  if (entry < 0) entry = static_cast<signed char>(simplex_weights::passes(test_, n_, b) ? 1 : 0);
+  if (entry < 0) entry = static_cast<signed char>(detail::passes(test_, n_, b) ? 1 : 0);
   return entry == 1;
 }
 
@@ -328,4 +328,4 @@ VectorChoice glp(Writer& trace, int s, int n, double* cube, const VectorDraw& ho
   return choice;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

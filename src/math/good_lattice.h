@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "simplex_weights/random.h"
-#include "writer.h"
+#include "text/writer.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// Smallest and largest number of samples the lattice tools accept.
 inline constexpr int kMinSamples = 3;
@@ -170,4 +170,4 @@ std::vector<int> tglp_candidate(int s, int n, ComponentTest test, RandomSource& 
 /// the points traced between two rulers. Returns the chosen vector.
 VectorChoice glp(Writer& trace, int s, int n, double* cube, const VectorDraw& how);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,9 +1,9 @@
-#include "simplex_mapping.h"
+#include "math/simplex_mapping.h"
 
 #include <cmath>
 #include <cstddef>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 SimplexMapping::SimplexMapping(int m, MultiplicationOrder order, Completion completion)
     : m_(m), order_(order), completion_(completion) {
@@ -77,4 +77,4 @@ void transformation(RowSink& rows, Writer& trace, int m, int n, const double* cu
   trace.text("===========================\n");
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "simplex_weights/weight_set.h"
-#include "writer.h"
+#include "text/writer.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// How w_i = (1 - a_i) * a_1 * ... * a_{i-1} is multiplied out; the two can differ in the
 /// last bit. Product-first forms the partial product from 1, then multiplies by (1 - a_i);
@@ -45,4 +45,4 @@ class SimplexMapping {
 void transformation(RowSink& rows, Writer& trace, int m, int n, const double* cube,
                     double* weights);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,13 +1,13 @@
-#include "simplex_search.h"
+#include "math/simplex_search.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numeric>
 
-#include "simplex_mapping.h"
+#include "math/simplex_mapping.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 long long compositions(int total, int parts) {
@@ -166,4 +166,4 @@ OrderingChoice best_ordering_on_simplex(const std::vector<Candidate>& candidates
   return best;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

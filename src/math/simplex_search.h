@@ -6,10 +6,10 @@
 #include <cstddef>
 #include <vector>
 
-#include "good_lattice.h"
+#include "math/good_lattice.h"
 #include "simplex_weights/random.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// The ordering chosen: which candidate, its components in that order, and its figures.
 struct OrderingChoice {
@@ -51,4 +51,4 @@ double closest_pair_distance(const double* points, std::size_t n, std::size_t m)
 double coverage_radius(const double* points, std::size_t n, const std::vector<double>& reference,
                        std::size_t m, double give_up);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,8 +1,8 @@
-#include "arguments.h"
+#include "support/arguments.h"
 
 #include <cctype>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 bool is_space(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
@@ -40,4 +40,4 @@ std::string range_message(std::string_view what, long long lo, long long hi) {
   return "Error... " + std::string(what) + " should lie in " + range_text(lo, hi) + "\n";
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

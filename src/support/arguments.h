@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// One integer as "%d" and atoi read it, starting at `at`: leading white space, an optional
 /// sign, decimal digits. `end` is where the digits stop.
@@ -28,4 +28,4 @@ std::string range_text(long long lo, long long hi);
 /// "Error... <what> should lie in lo .. hi\n".
 std::string range_message(std::string_view what, long long lo, long long hi);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,6 +1,6 @@
-#include "failure.h"
+#include "support/failure.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 std::string format_message(std::string_view format, std::string_view value) {
   const std::size_t at = format.find("%s");
@@ -11,4 +11,4 @@ std::string format_message(std::string_view format, std::string_view value) {
   return message;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

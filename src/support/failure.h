@@ -6,7 +6,7 @@
 
 #include "simplex_weights/errors.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// Every detected failure other than an argument out of range; only a program's entry point
 /// prints it: `message()` on standard output as is, then `detail()` on standard error.
@@ -15,4 +15,4 @@ using Failure = Error;
 /// Replaces the first "%s" of `format` with `value`; the other characters stay as they are.
 std::string format_message(std::string_view format, std::string_view value);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,8 +1,8 @@
-#include "memory.h"
+#include "support/memory.h"
 
 #include <unistd.h>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 std::size_t physical_memory_bytes() {
   const long pages = ::sysconf(_SC_PHYS_PAGES);
@@ -17,4 +17,4 @@ void fail_allocation(std::size_t count, std::size_t element_size) {
   throw Failure(format_message(message, std::to_string(bytes)));
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

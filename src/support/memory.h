@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "failure.h"
 #include "simplex_weights/weight_set.h"
+#include "support/failure.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// The message of every failed allocation.
 inline constexpr const char* kAllocationMessage =
@@ -71,4 +71,4 @@ inline Values allocate_values(std::size_t count) {
   }
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,4 +1,4 @@
-#include "exact_sums.h"
+#include "text/exact_sums.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "number_format.h"
-#include "rows.h"
+#include "text/number_format.h"
+#include "text/rows.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 __extension__ typedef __int128 Units;
@@ -150,4 +150,4 @@ void print_exact_sum(Writer& stream, const double* values, int count, RowFormat 
   stream.put('\n');
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "simplex_weights/text_format.h"
-#include "writer.h"
+#include "text/writer.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// Writes the row like `print` (same separators, the stream's digits), but with values whose
 /// decimal forms sum to exactly 1: u is 10^-D for "%f" rows and, for "%e" rows, one unit in the
@@ -16,4 +16,4 @@ namespace simplex_weights {
 /// below 0 nor above 1. Values that are not finite are printed as they are.
 void print_exact_sum(Writer& stream, const double* values, int count, RowFormat format);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

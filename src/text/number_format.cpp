@@ -1,4 +1,4 @@
-#include "number_format.h"
+#include "text/number_format.h"
 
 #include <array>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 __extension__ typedef unsigned __int128 Wide;
@@ -323,4 +323,4 @@ char* format_integer(char* out, long long v) {
   return std::to_chars(out, out + kMaxNumberChars, v).ptr;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

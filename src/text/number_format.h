@@ -12,7 +12,7 @@
 
 #include <cstddef>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 /// Room that one formatted double can need: "%f" of -DBL_MAX is 317 characters.
 inline constexpr std::size_t kMaxNumberChars = 330;
@@ -38,4 +38,4 @@ char* format_scientific(char* out, double x, int digits);
 /// Writes v as printf's "%d" would.
 char* format_integer(char* out, long long v);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,8 +1,8 @@
-#include "rows.h"
+#include "text/rows.h"
 
 #include <cstdio>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 namespace {
 
 constexpr std::size_t kNameBufferSize = 100;
@@ -43,4 +43,4 @@ std::string file_name(const char* pattern, int first, int second) {
   return buffer;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

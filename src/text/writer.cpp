@@ -1,4 +1,4 @@
-#include "writer.h"
+#include "text/writer.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 Writer::Writer(int fd, Kind kind)
     : chunk_size_(kind == Kind::kFile ? kFileChunkSize : kTraceChunkSize),
@@ -89,4 +89,4 @@ void Writer::start_writeback() {
   written_back_ = written_;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "number_format.h"
+#include "text/number_format.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
 
 class Writer {
  public:
@@ -103,4 +103,4 @@ class Writer {
   bool reader_gone_ = false;
 };
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

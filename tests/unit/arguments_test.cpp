@@ -1,8 +1,9 @@
-#include "arguments.h"
+#include "support/arguments.h"
 
 #include <gtest/gtest.h>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
+
 namespace {
 
 TEST(ParseAtoi, ConvertsAsAtoiDoes) {
@@ -50,4 +51,4 @@ TEST(RangeMessages, NameTheRange) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -10,16 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "checks.h"
-#include "good_lattice.h"
-#include "hammersley.h"
-#include "number_format.h"
-#include "reading.h"
-#include "simplex_lattice.h"
+#include "constructions/hammersley.h"
+#include "constructions/simplex_lattice.h"
+#include "inspect/checks.h"
+#include "inspect/reading.h"
+#include "math/good_lattice.h"
 #include "simplex_weights/constructions.h"
 #include "simplex_weights/errors.h"
+#include "text/number_format.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
+
 namespace {
 
 std::string ours(double x, int digits, bool scientific) {
@@ -177,4 +178,4 @@ TEST(InspectReading, TheLastPrintedPlaceFollowsTheExponent) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,4 +1,4 @@
-#include "discrepancy.h"
+#include "math/discrepancy.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,10 @@
 #include <random>
 #include <vector>
 
-#include "good_lattice.h"
+#include "math/good_lattice.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
+
 namespace {
 
 // The formula term by term, every ordered pair, in long double, as a reference.
@@ -44,7 +45,8 @@ TEST(CentredDiscrepancy, MatchesThePublishedValue) {
   for (const auto& point : x) {
     for (double v : point) points.push_back((v - 0.5) / 6);
   }
-  EXPECT_NEAR(centred_l2_discrepancy(points.data(), 6, 2), 0.008142039609053513, 1e-15);
+  EXPECT_NEAR(simplex_weights::centred_l2_discrepancy(points.data(), 6, 2), 0.008142039609053513,
+              1e-15);
 }
 
 TEST(CentredDiscrepancy, AgreesWithTheFormulaOnRandomLattices) {
@@ -63,7 +65,7 @@ TEST(CentredDiscrepancy, AgreesWithTheFormulaOnRandomLattices) {
       const double expected = brute_force(cube, n, s);
       // The terms reach 1.5^s and the sums cancel to CD2: the error is absolute, about
       // n * 2^-52 of the largest term at most.
-      EXPECT_NEAR(centred_l2_discrepancy(cube.data(), n, s), expected,
+      EXPECT_NEAR(simplex_weights::centred_l2_discrepancy(cube.data(), n, s), expected,
                   0x1p-52 * static_cast<double>(n) * std::pow(1.5, static_cast<double>(s)))
           << n << " " << s;
     }
@@ -71,4 +73,4 @@ TEST(CentredDiscrepancy, AgreesWithTheFormulaOnRandomLattices) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,4 +1,4 @@
-#include "exact_sums.h"
+#include "text/exact_sums.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
+
 namespace {
 
 std::string exact_row(std::vector<double> values, RowFormat format, int digits = 6) {
@@ -58,4 +59,4 @@ TEST(ExactSums, SeventeenDigitsCountUnitsBeyondADoublesPrecision) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "hammersley.h"
-#include "lattice_weights.h"
-#include "runs.h"
-#include "simplex_lattice.h"
+#include "common/runs.h"
+#include "constructions/hammersley.h"
+#include "constructions/lattice_weights.h"
+#include "constructions/simplex_lattice.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
+
 namespace {
 
 TEST(RadicalInverse, MatchesHandValues) {
@@ -153,4 +156,4 @@ TEST(MultiLayerDesign, WrittenRowsMatchTheCount) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

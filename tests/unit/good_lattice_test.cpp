@@ -1,4 +1,4 @@
-#include "good_lattice.h"
+#include "math/good_lattice.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,10 +10,13 @@
 #include <set>
 #include <string>
 
-#include "failure.h"
-#include "prime_table.h"
+#include "common/prime_table.h"
+#include "support/failure.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
+
 namespace {
 
 TEST(PrimitiveRoot, GivesTheListedValues) {
@@ -198,9 +201,11 @@ TEST(LatticeIndices, StepByStepEqualsTheProductModuloN) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 TEST(GeneratingVectorSearch, CountsTheDistinctVectors) {
@@ -259,9 +264,11 @@ TEST(GeneratingVectorSearch, StopsWhenEveryDistinctVectorIsEvaluated) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 TEST(Units, PassExactlyTheResiduesPrimeToTheModulus) {
@@ -293,4 +300,4 @@ TEST(Units, GeneratingVectorsOfACompositeModulusHoldOnlyDistinctUnits) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

@@ -1,11 +1,12 @@
-#include "memory.h"
+#include "support/memory.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
+
 namespace {
 
 TEST(Allocation, RefusesMoreThanTheMachineHolds) {
@@ -25,4 +26,4 @@ TEST(Allocation, RefusesMoreThanTheMachineHolds) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,4 +1,4 @@
-#include "number_format.h"
+#include "text/number_format.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,8 @@
 #include <random>
 #include <string>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
+
 namespace {
 
 std::string fast(char* (*format)(char*, double), double x) {
@@ -178,4 +179,4 @@ TEST(NumberFormat, IntegersMatchTheCLibrary) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,4 +1,4 @@
-#include "publication.h"
+#include "common/publication.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -14,9 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "failure.h"
+#include "support/failure.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -268,4 +271,4 @@ TEST_F(PublicationTest, AFileLockedByAnotherProcessIsLeftAndAnotherNameTaken) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

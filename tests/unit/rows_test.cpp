@@ -1,10 +1,11 @@
-#include "rows.h"
+#include "text/rows.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
+
 namespace {
 
 TEST(FileName, PadsTheFirstIntegerToTwoDigits) {
@@ -50,4 +51,4 @@ TEST(Writer, KeepsTheOrderOfShortAndLongTextsAcrossChunks) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,4 +1,4 @@
-#include "simplex_mapping.h"
+#include "math/simplex_mapping.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "runs.h"
+#include "common/runs.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
+
+using cli::RowPrinter;
+
 namespace {
 
 // The mapping read literally: every factor recomputed with pow wherever it is used.
@@ -160,4 +163,4 @@ TEST(Transformation, TracesBetweenRulersAndWritesFixedRows) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

@@ -1,4 +1,4 @@
-#include "simplex_search.h"
+#include "math/simplex_search.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "good_lattice.h"
-#include "simplex_mapping.h"
+#include "math/good_lattice.h"
+#include "math/simplex_mapping.h"
 
-namespace simplex_weights {
+namespace simplex_weights::detail {
+
 namespace {
 
 std::vector<double> mapped(const std::vector<int>& h, int n) {
@@ -173,4 +174,4 @@ TEST(SimplexSearch, DrawingStopsOnceEveryDistinctVectorWasSeen) {
 }
 
 }  // namespace
-}  // namespace simplex_weights
+}  // namespace simplex_weights::detail

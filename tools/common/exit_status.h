@@ -1,7 +1,7 @@
 // Exit statuses of the suite, in one place.
 #pragma once
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 
 inline constexpr int kExitSuccess = 0;
 /// Every detected failure of a program that reports failures with status 1.
@@ -15,4 +15,4 @@ inline constexpr int kExitCheckFailed = 1;
 /// An inspected file could not be read or parsed, or a report or picture not be written.
 inline constexpr int kExitUnreadable = 2;
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

@@ -1,4 +1,4 @@
-#include "file_lock.h"
+#include "common/file_lock.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,9 +10,9 @@
 #include <cerrno>
 #include <ctime>
 
-#include "process.h"
+#include "common/process.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 namespace {
 
 constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -168,4 +168,4 @@ void FileClaim::release() {
   signal_slot_ = -1;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "file_system.h"
+#include "common/file_system.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 
 class FileClaim {
  public:
@@ -51,4 +51,4 @@ class FileClaim {
 /// followed by a dot and six letters or digits: a hidden file of that family.
 bool in_hidden_family(const std::string& name, const std::string& family_name);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

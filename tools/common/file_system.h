@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 
 /// Each call returns what the system call returns, with errno set on failure.
 class FileSystem {
@@ -32,4 +32,4 @@ class FileSystem {
 /// The system's own calls.
 FileSystem& system_file_system();
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

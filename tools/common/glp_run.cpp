@@ -1,10 +1,12 @@
 #include <unistd.h>
 
-#include "glp_cube.h"
-#include "publication.h"
-#include "runs.h"
+#include "common/publication.h"
+#include "common/runs.h"
+#include "constructions/glp_cube.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 void print_self_test(Writer& trace) {
@@ -33,4 +35,4 @@ void run_glp_points(int m, int N, Run& run) {
   print_self_test(run.trace);
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

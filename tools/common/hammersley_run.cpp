@@ -1,7 +1,9 @@
-#include "publication.h"
-#include "runs.h"
+#include "common/publication.h"
+#include "common/runs.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 constexpr FileMessages kHammersleyMessages = {"Error! File %s could not be opened!\n",
@@ -25,4 +27,4 @@ void run_hammersley(const HammersleyBuild& build, int k, int N, Run& run) {
   publication.finish();
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

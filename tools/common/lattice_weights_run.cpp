@@ -1,8 +1,10 @@
-#include "failure.h"
-#include "publication.h"
-#include "runs.h"
+#include "common/publication.h"
+#include "common/runs.h"
+#include "support/failure.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 
 void run_lattice_weights(const LatticeBuild& build, int m, int N, Run& run) {
   check_lattice_weights_arguments(m);
@@ -19,4 +21,4 @@ void run_lattice_weights(const LatticeBuild& build, int m, int N, Run& run) {
   publication.finish();
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

@@ -1,9 +1,11 @@
-#include "failure.h"
-#include "publication.h"
-#include "runs.h"
-#include "simplex_lattice.h"
+#include "common/publication.h"
+#include "common/runs.h"
+#include "constructions/simplex_lattice.h"
+#include "support/failure.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 // No period after the file names in this program's messages.
@@ -35,4 +37,4 @@ void run_msld_weights(int M, int K, Run& run) {
   publication.finish();
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

@@ -1,14 +1,16 @@
-#include "options.h"
+#include "common/options.h"
 
 #include <cctype>
 #include <charconv>
 #include <cstring>
 #include <string_view>
 
-#include "good_lattice.h"
-#include "number_format.h"
+#include "math/good_lattice.h"
+#include "text/number_format.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 enum class Option {
@@ -246,4 +248,4 @@ std::string options_help(const OptionScope& scope) {
   return help;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

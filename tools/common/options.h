@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 
 struct CommandOptions {
   /// Seed of the random generator instead of the clock (programs that draw random numbers).
@@ -61,4 +61,4 @@ int parse_options(int argc, char** argv, const OptionScope& scope, CommandOption
 /// The --help lines of the options the program takes.
 std::string options_help(const OptionScope& scope);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

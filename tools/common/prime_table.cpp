@@ -1,4 +1,4 @@
-#include "prime_table.h"
+#include "common/prime_table.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,10 +10,12 @@
 #include <cstring>
 #include <string>
 
-#include "arguments.h"
-#include "failure.h"
+#include "support/arguments.h"
+#include "support/failure.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 // The table that every accepted request needs is about 12 KB; reading stops far beyond that.
@@ -113,4 +115,4 @@ std::vector<int> readPrimes(int count, const char* invocation) {
   return table;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 
 /// The prime table file: read from the working directory, else from beside the executable,
 /// else from share/simplex-weights/ of the tree the executable is installed in.
@@ -21,4 +21,4 @@ inline constexpr const char* kPrimeTablePlaces =
 /// /proc, else from `invocation` (argv[0]: a path, or a name looked up in PATH).
 std::vector<int> readPrimes(int count, const char* invocation = nullptr);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

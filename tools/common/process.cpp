@@ -1,4 +1,4 @@
-#include "process.h"
+#include "common/process.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <csignal>
 #include <cstring>
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 namespace {
 
 // Every signal whose default action ends the process and that arrives from outside it. The
@@ -109,4 +109,4 @@ void forget_on_signal(int slot) {
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

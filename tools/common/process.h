@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 
 /// Reopens standard input, output and error on /dev/null where they are closed, so that no
 /// file of the run can take descriptor 0, 1 or 2; ignores SIGPIPE (a trace reader that goes
@@ -37,4 +37,4 @@ int remove_on_signal(const std::string& path);
 /// Forgets a registration of remove_on_signal (a slot of -1 is ignored).
 void forget_on_signal(int slot);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

@@ -1,4 +1,4 @@
-#include "program.h"
+#include "common/program.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,18 +10,20 @@
 #include <string>
 #include <string_view>
 
-#include "arguments.h"
-#include "exit_status.h"
-#include "failure.h"
-#include "memory.h"
-#include "options.h"
-#include "process.h"
+#include "common/exit_status.h"
+#include "common/options.h"
+#include "common/process.h"
+#include "support/arguments.h"
+#include "support/failure.h"
+#include "support/memory.h"
 
 #ifndef WEIGHTS_VERSION
 #define WEIGHTS_VERSION "unknown"
 #endif
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 constexpr const char* kOutOfRangeMessage =
@@ -181,4 +183,4 @@ int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body
   return info.failure_status;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "options.h"
+#include "common/options.h"
 #include "simplex_weights/random.h"
-#include "writer.h"
+#include "text/writer.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 
 /// What describes a program; each program's own source fills it.
 struct ProgramInfo {
@@ -37,7 +37,7 @@ struct ProgramInfo {
 /// What a program's work is given besides its two arguments: the trace on standard output,
 /// the options, its random source, and its name for lines on standard error.
 struct Run {
-  Writer& trace;
+  detail::Writer& trace;
   const CommandOptions& options;
   RandomSource& random;
   const char* program;
@@ -52,4 +52,4 @@ using ProgramBody = void (*)(int first, int second, Run& run);
 /// Runs a program from its command line and returns its exit status.
 int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

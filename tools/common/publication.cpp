@@ -1,4 +1,4 @@
-#include "publication.h"
+#include "common/publication.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,10 +7,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include "failure.h"
-#include "rows.h"
+#include "support/failure.h"
+#include "text/rows.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 std::string directory_of(const std::string& path) {
@@ -115,4 +117,4 @@ void Publication::fail_write(int error) {
   throw Failure(format_message(message, std::strerror(error)));
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "file_lock.h"
-#include "writer.h"
+#include "common/file_lock.h"
+#include "text/writer.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 
 /// The texts a program prints when a file step fails; each %s takes the path, the second %s
 /// of `write_failed` the system's reason.
@@ -42,7 +42,7 @@ class Publication {
   ~Publication();
 
   /// The hidden file's stream: the header line, if any, then the rows.
-  Writer& rows() { return writer_; }
+  detail::Writer& rows() { return writer_; }
   /// Checks that the weight file's name can take a file: absent, a file or a link. Anything
   /// else (a directory, a FIFO, a socket, a device) fails with the open message.
   void open_final();
@@ -67,7 +67,7 @@ class Publication {
   const FileMessages& messages_;
   FileClaim claim_;
   int fd_;  // the writer's own descriptor of the hidden file; the claim holds the lock
-  Writer writer_;
+  detail::Writer writer_;
 };
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

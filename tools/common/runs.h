@@ -2,26 +2,26 @@
 // program's trace, and publishes the rows as the program's weight file.
 #pragma once
 
-#include "good_lattice.h"
-#include "hammersley.h"
-#include "lattice_weights.h"
-#include "program.h"
-#include "publication.h"
-#include "rows.h"
+#include "common/program.h"
+#include "common/publication.h"
+#include "constructions/hammersley.h"
+#include "constructions/lattice_weights.h"
+#include "math/good_lattice.h"
 #include "simplex_weights/weight_set.h"
+#include "text/rows.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 
 /// Hands rows to a weight file's stream in one of the row formats, with printed values that
 /// sum to exactly 1 when asked.
 class RowPrinter final : public RowSink {
  public:
-  RowPrinter(Writer& stream, RowFormat format, bool exact_sums = false)
+  RowPrinter(detail::Writer& stream, RowFormat format, bool exact_sums = false)
       : stream_(stream), format_(format), exact_sums_(exact_sums) {}
   void row(const double* values, int count) override;
 
  private:
-  Writer& stream_;
+  detail::Writer& stream_;
   RowFormat format_;
   bool exact_sums_;
 };
@@ -41,10 +41,10 @@ void run_tglp_weights(int m, int samples, Run& run);
 
 /// udh_weights and udh_weights_prod: the traced build traces every row's sum before it opens
 /// the weight file, then computes the rows again to write them.
-void run_hammersley(const HammersleyBuild& build, int k, int N, Run& run);
+void run_hammersley(const detail::HammersleyBuild& build, int k, int N, Run& run);
 
 /// gwud_weights and gwud_weights_prod: ./output/weight_<m>D_<N>.gwud headed by "# count m".
-void run_lattice_weights(const LatticeBuild& build, int m, int N, Run& run);
+void run_lattice_weights(const detail::LatticeBuild& build, int m, int N, Run& run);
 
 /// msld_weights: ./output/weight_<M>D_<K>.msld headed by "# count M".
 void run_msld_weights(int M, int K, Run& run);
@@ -56,7 +56,7 @@ void run_glp_points(int m, int N, Run& run);
 /// The draw of a lattice program's generating vector: its random source, --search and --units,
 /// with a line on standard error before a search that will take more than about two seconds;
 /// `on_simplex` chooses the search's winner on the simplex (tglp_weights).
-VectorDraw vector_draw(Run& run, bool on_simplex);
+detail::VectorDraw vector_draw(Run& run, bool on_simplex);
 
 /// Every candidate sharing a factor with a composite modulus passes the primitive-root test,
 /// and then its column runs through the multiples of that factor only: says so on standard
@@ -64,6 +64,6 @@ VectorDraw vector_draw(Run& run, bool on_simplex);
 void warn_composite_modulus(const char* program, const char* symbol, int n, const char* source);
 
 /// After a search, the line on standard error that names the chosen vector.
-void report_search(const Run& run, const VectorChoice& choice);
+void report_search(const Run& run, const detail::VectorChoice& choice);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

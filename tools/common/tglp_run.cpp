@@ -4,14 +4,16 @@
 #include <cstdio>
 #include <string>
 
-#include "good_lattice.h"
-#include "memory.h"
-#include "prime_table.h"
-#include "rows.h"
-#include "runs.h"
-#include "simplex_mapping.h"
+#include "common/prime_table.h"
+#include "common/runs.h"
+#include "math/good_lattice.h"
+#include "math/simplex_mapping.h"
+#include "support/memory.h"
+#include "text/rows.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 void say(const std::string& line) {
@@ -76,4 +78,4 @@ void run_tglp_weights(int m, int samples, Run& run) {
   publication.finish();
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

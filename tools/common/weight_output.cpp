@@ -1,7 +1,9 @@
-#include "exact_sums.h"
-#include "runs.h"
+#include "common/runs.h"
+#include "text/exact_sums.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 void replace_all(std::string& text, const std::string& word, const std::string& by) {
@@ -35,4 +37,4 @@ bool writes_header(const Run& run, bool program_default) {
   return run.options.header.value_or(program_default);
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "writer.h"
+#include "text/writer.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
 
 struct InspectOptions {
   bool all_cube = false;
@@ -17,6 +17,6 @@ struct InspectOptions {
 /// Inspects every file and prints the report; returns 0 when every check passes, 1 when a
 /// check fails, 2 when a file cannot be read or parsed (the report goes on with the others).
 int inspect_files(const std::vector<std::string>& files, const InspectOptions& options,
-                  Writer& out);
+                  detail::Writer& out);
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

@@ -1,4 +1,4 @@
-#include "inspect_report.h"
+#include "inspector/inspect_report.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,15 +7,17 @@
 #include <new>
 #include <optional>
 
-#include "checks.h"
-#include "exit_status.h"
-#include "failure.h"
-#include "figures.h"
-#include "number_text.h"
-#include "reading.h"
-#include "svg.h"
+#include "common/exit_status.h"
+#include "inspect/checks.h"
+#include "inspect/figures.h"
+#include "inspect/number_text.h"
+#include "inspect/reading.h"
+#include "inspector/svg.h"
+#include "support/failure.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 struct Summary {
@@ -172,4 +174,4 @@ int inspect_files(const std::vector<std::string>& files, const InspectOptions& o
   return status;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli

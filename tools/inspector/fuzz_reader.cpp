@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "failure.h"
-#include "reading.h"
+#include "inspect/reading.h"
+#include "support/failure.h"
 
 namespace {
 

@@ -10,13 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "exit_status.h"
-#include "figures.h"
-#include "inspect_report.h"
-#include "process.h"
-#include "writer.h"
+#include "common/exit_status.h"
+#include "common/process.h"
+#include "inspect/figures.h"
+#include "inspector/inspect_report.h"
+#include "text/writer.h"
 
+namespace simplex_weights::cli {
 namespace {
+
+using namespace simplex_weights::detail;
 
 constexpr const char* kUsage =
     "Syntax: weights_inspect [--cube] [--tolerance T] [--svg OUT.svg] FILE...\n"
@@ -40,23 +43,23 @@ void say(const std::string& text) {
 }
 
 struct Command {
-  simplex_weights::InspectOptions options;
+  InspectOptions options;
   std::vector<std::string> files;
   bool done = false;  // --help or --version
-  int status = simplex_weights::kExitSuccess;
+  int status = kExitSuccess;
 };
 
 Command refused(const std::string& line, bool with_usage) {
   say("weights_inspect: " + line + "\n" + (with_usage ? kUsage : ""));
   Command command;
   command.done = true;
-  command.status = simplex_weights::kExitUnreadable;
+  command.status = kExitUnreadable;
   return command;
 }
 
 // Options as the generators read them: --name value or --name=value, "--" ends them, an empty
 // or missing value is refused.
-Command parse(int argc, char** argv, simplex_weights::Writer& out) {
+Command parse(int argc, char** argv, Writer& out) {
   Command command;
   bool options_ended = false;
   for (int i = 1; i < argc; ++i) {
@@ -106,35 +109,35 @@ Command parse(int argc, char** argv, simplex_weights::Writer& out) {
   if (command.files.empty()) {
     say(kUsage);
     command.done = true;
-    command.status = simplex_weights::kExitUnreadable;
+    command.status = kExitUnreadable;
   }
   return command;
 }
 
 int run(int argc, char** argv) {
-  simplex_weights::Writer out(STDOUT_FILENO, simplex_weights::Writer::Kind::kFile);
+  Writer out(STDOUT_FILENO, Writer::Kind::kFile);
   const Command command = parse(argc, argv, out);
-  const int status = command.done
-                         ? command.status
-                         : simplex_weights::inspect_files(command.files, command.options, out);
+  const int status =
+      command.done ? command.status : inspect_files(command.files, command.options, out);
   if (!out.flush()) {
     say(std::string("weights_inspect: the report could not be written: ") +
         std::strerror(out.error()) + "\n");
-    return simplex_weights::kExitUnreadable;
+    return kExitUnreadable;
   }
   return status;
 }
 
 }  // namespace
+}  // namespace simplex_weights::cli
 
 int main(int argc, char** argv) {
-  simplex_weights::prepare_process();
+  simplex_weights::cli::prepare_process();
   try {
-    return run(argc, argv);
+    return simplex_weights::cli::run(argc, argv);
   } catch (const std::bad_alloc&) {
-    say("weights_inspect: not enough memory\n");
+    simplex_weights::cli::say("weights_inspect: not enough memory\n");
   } catch (const std::exception& error) {
-    say(std::string("weights_inspect: ") + error.what() + "\n");
+    simplex_weights::cli::say(std::string("weights_inspect: ") + error.what() + "\n");
   }
-  return simplex_weights::kExitUnreadable;
+  return simplex_weights::cli::kExitUnreadable;
 }

@@ -1,13 +1,15 @@
-#include "svg.h"
+#include "inspector/svg.h"
 
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
-#include "number_text.h"
-#include "publication.h"
+#include "common/publication.h"
+#include "inspect/number_text.h"
 
-namespace simplex_weights {
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
 namespace {
 
 std::string number(double x) { return number_text(x, "%.2f"); }
@@ -184,4 +186,4 @@ bool is_svg_picture(const std::string& path) {
   return text.compare(first, 5, "<?xml") == 0 || text.compare(first, 4, "<svg") == 0;
 }
 
-}  // namespace simplex_weights
+}  // namespace simplex_weights::cli
