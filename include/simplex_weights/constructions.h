@@ -3,6 +3,7 @@
 // InvalidArgument (an argument out of range, with the program's message) or Error.
 #pragma once
 
+#include "simplex_weights/export.h"
 #include "simplex_weights/weight_set.h"
 
 namespace simplex_weights {
@@ -38,28 +39,29 @@ struct Options {
 
 /// m objectives (2 .. 1000), samples N (3 .. 20000): the first prime n >= N points, or N
 /// with `exact`.
-WeightSet tglp(int m, int samples, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet tglp(int m, int samples, const Options& options = {});
 /// k objectives (1 .. 22), N vectors (k * N <= 2^31 - 1; N <= 0 gives none).
-WeightSet udh(int k, int N, const Options& options = {});
-WeightSet udh_product(int k, int N, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet udh(int k, int N, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet udh_product(int k, int N, const Options& options = {});
 /// m objectives (1 .. 10), N vectors (N <= 0 gives none).
-WeightSet gwud(int m, int N, const Options& options = {});
-WeightSet gwud_product(int m, int N, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet gwud(int m, int N, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet gwud_product(int m, int N, const Options& options = {});
 /// M objectives (1 or more), K layers (at least 1 when M = 2); at most 2^31 - 1 rows.
-WeightSet msld(int M, int K, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet msld(int M, int K, const Options& options = {});
 /// Dimension m (1 .. 1000), N points (3 .. 20000), N itself the lattice modulus.
-WeightSet glp_cube(int m, int N, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet glp_cube(int m, int N, const Options& options = {});
 
 /// Any construction by its enumerator.
-WeightSet generate(Construction construction, int first, int second, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet generate(Construction construction, int first, int second,
+                                          const Options& options = {});
 
 /// The rows `generate` returns for these arguments, known before generating (tglp's prime
 /// choice, msld's design size), so that a caller can size its population first. Throws as
 /// `generate` does for arguments out of range.
-long long planned_rows(Construction construction, int first, int second,
-                       const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT long long planned_rows(Construction construction, int first, int second,
+                                              const Options& options = {});
 
 /// Columns of the rows of a construction for its first argument.
-int planned_columns(Construction construction, int first);
+SIMPLEX_WEIGHTS_EXPORT int planned_columns(Construction construction, int first);
 
 }  // namespace simplex_weights

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "simplex_weights/export.h"
+
 namespace simplex_weights {
 
 /// What went wrong, for callers that branch on it.
@@ -18,7 +20,7 @@ enum class ErrorCode {
 
 /// An argument out of range. `what()` is the programs' message for it, word for word
 /// (ending in a newline, as they print it).
-class InvalidArgument : public std::invalid_argument {
+class SIMPLEX_WEIGHTS_EXPORT InvalidArgument : public std::invalid_argument {
  public:
   explicit InvalidArgument(const std::string& message) : std::invalid_argument(message) {}
   ErrorCode code() const noexcept { return ErrorCode::kInvalidArgument; }
@@ -32,7 +34,7 @@ class InvalidArgument : public std::invalid_argument {
 
 /// Any other failure: input and output, memory, unreadable files. `what()` is the programs'
 /// message; `detail()` the reason behind it, for people (empty when the message says it all).
-class Error : public std::runtime_error {
+class SIMPLEX_WEIGHTS_EXPORT Error : public std::runtime_error {
  public:
   explicit Error(const std::string& message, std::string detail = {},
                  ErrorCode code = ErrorCode::kIo)

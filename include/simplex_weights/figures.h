@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "simplex_weights/export.h"
 #include "simplex_weights/weight_set.h"
 
 namespace simplex_weights {
@@ -31,12 +32,13 @@ struct Figures {
 
 /// All figures of `rows` x `columns` values (row-major). Needs finite values and at least two
 /// distinct rows; throws InvalidArgument otherwise.
-Figures figures(const double* values, std::size_t rows, std::size_t columns,
-                PointKind kind = PointKind::kWeights);
-Figures figures(const WeightSet& set, PointKind kind = PointKind::kWeights);
+SIMPLEX_WEIGHTS_EXPORT Figures figures(const double* values, std::size_t rows, std::size_t columns,
+                                       PointKind kind = PointKind::kWeights);
+SIMPLEX_WEIGHTS_EXPORT Figures figures(const WeightSet& set, PointKind kind = PointKind::kWeights);
 
 /// The squared centred L2 discrepancy of n points of s coordinates in the unit cube, exactly.
-double centred_l2_discrepancy(const double* values, std::size_t rows, std::size_t columns);
+SIMPLEX_WEIGHTS_EXPORT double centred_l2_discrepancy(const double* values, std::size_t rows,
+                                                     std::size_t columns);
 
 /// One check: whether it holds, and the line weights_inspect prints for it.
 struct CheckResult {
@@ -47,11 +49,12 @@ struct CheckResult {
 /// weights_inspect's checks (row sums within `tolerance` of 1, no negative component, values
 /// in [0, 1] for cube points, no repeated row, ...). `tolerance` < 0 takes columns times 1e-6
 /// plus the rounding of the sum.
-std::vector<CheckResult> checks(const WeightSet& set, PointKind kind = PointKind::kWeights,
-                                double tolerance = -1);
+SIMPLEX_WEIGHTS_EXPORT std::vector<CheckResult> checks(const WeightSet& set,
+                                                       PointKind kind = PointKind::kWeights,
+                                                       double tolerance = -1);
 
 /// Largest |sum of a row - 1| and whether every component is >= 0.
-double largest_row_sum_error(const WeightSet& set);
-bool all_non_negative(const WeightSet& set);
+SIMPLEX_WEIGHTS_EXPORT double largest_row_sum_error(const WeightSet& set);
+SIMPLEX_WEIGHTS_EXPORT bool all_non_negative(const WeightSet& set);
 
 }  // namespace simplex_weights

@@ -4,11 +4,13 @@
 
 #include <cstdint>
 
+#include "simplex_weights/export.h"
+
 namespace simplex_weights {
 
 /// Where a construction takes its random integers from: each `next()` is uniform over
 /// 0 .. kMax, like the C library's rand(). Tests script their own.
-class RandomSource {
+class SIMPLEX_WEIGHTS_EXPORT RandomSource {
  public:
   static constexpr int kMax = 2147483647;
   virtual ~RandomSource() = default;
@@ -18,7 +20,7 @@ class RandomSource {
 
 /// The additive feedback generator of glibc's rand(): after construction with a seed it gives
 /// exactly the values rand() gives after srand(seed), on every platform.
-class GlibcRandom final : public RandomSource {
+class SIMPLEX_WEIGHTS_EXPORT GlibcRandom final : public RandomSource {
  public:
   explicit GlibcRandom(unsigned seed = 1);
   int next() override;

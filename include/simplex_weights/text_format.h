@@ -5,6 +5,7 @@
 #include <string>
 
 #include "simplex_weights/constructions.h"
+#include "simplex_weights/export.h"
 #include "simplex_weights/weight_set.h"
 
 namespace simplex_weights {
@@ -22,20 +23,21 @@ struct FileLayout {
   RowFormat format;
   bool header;
 };
-FileLayout program_layout(Construction construction);
+SIMPLEX_WEIGHTS_EXPORT FileLayout program_layout(Construction construction);
 
 /// The text of a weight file: the header when asked for, then every row in `format` with
 /// `digits` digits after the point (kMinRowDigits .. kMaxRowDigits).
-std::string format_weight_file(const WeightSet& set, RowFormat format, int digits = 6,
-                               bool header = true);
+SIMPLEX_WEIGHTS_EXPORT std::string format_weight_file(const WeightSet& set, RowFormat format,
+                                                      int digits = 6, bool header = true);
 
 /// Writes format_weight_file(...) to `path` (created or replaced). Throws Error.
-void save(const std::string& path, const WeightSet& set, RowFormat format = RowFormat::kFixed,
-          int digits = 17, bool header = true);
+SIMPLEX_WEIGHTS_EXPORT void save(const std::string& path, const WeightSet& set,
+                                 RowFormat format = RowFormat::kFixed, int digits = 17,
+                                 bool header = true);
 
 /// Reads a weight file in any form weights_inspect reads (header optional, any strtod
 /// numbers). Throws Error with ErrorCode::kParse for text that is no weight file or for
 /// ragged rows, ErrorCode::kIo when the file cannot be read.
-WeightSet load(const std::string& path);
+SIMPLEX_WEIGHTS_EXPORT WeightSet load(const std::string& path);
 
 }  // namespace simplex_weights

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "simplex_weights/export.h"
+
 namespace simplex_weights {
 
 /// The allocator of a set's values: like std::allocator, but a vector sized by it leaves its
@@ -47,14 +49,14 @@ struct WeightSet {
 
 /// Where a construction hands its rows as it forms them, one row of `count` doubles at a time.
 /// The pointer is valid only during the call.
-class RowSink {
+class SIMPLEX_WEIGHTS_EXPORT RowSink {
  public:
   virtual ~RowSink() = default;
   virtual void row(const double* values, int count) = 0;
 };
 
 /// A sink that keeps every row in a WeightSet.
-class CollectingSink final : public RowSink {
+class SIMPLEX_WEIGHTS_EXPORT CollectingSink final : public RowSink {
  public:
   /// `expected_rows` reserves room for that many rows up front (0: grow as needed).
   explicit CollectingSink(std::size_t expected_rows = 0, std::size_t columns = 0);
@@ -69,7 +71,7 @@ class CollectingSink final : public RowSink {
 
 /// A sink that passes each distinct row on once, in the order of first appearance (rows equal
 /// value for value are one row).
-class DistinctRows final : public RowSink {
+class SIMPLEX_WEIGHTS_EXPORT DistinctRows final : public RowSink {
  public:
   explicit DistinctRows(RowSink& next);
   ~DistinctRows() override;
@@ -85,6 +87,6 @@ class DistinctRows final : public RowSink {
 };
 
 /// Each distinct row of `set` once, in the order of first appearance.
-WeightSet unique_rows(const WeightSet& set);
+SIMPLEX_WEIGHTS_EXPORT WeightSet unique_rows(const WeightSet& set);
 
 }  // namespace simplex_weights
