@@ -12,22 +12,17 @@
 #include "constructions/lattice_weights.h"
 #include "constructions/simplex_lattice.h"
 #include "math/good_lattice.h"
-#include "math/simplex_mapping.h"
 #include "simplex_weights/errors.h"
 #include "simplex_weights/random.h"
 #include "support/arguments.h"
+#include "support/filling_sink.h"
 #include "support/memory.h"
-#include "text/writer.h"
+#include "support/observer.h"
 
 namespace simplex_weights {
 
 using namespace detail;
 namespace {
-
-// The constructions trace into a writer; in memory nobody reads it.
-struct NoTrace {
-  Writer writer{-1, Writer::Kind::kDiscard};
-};
 
 void check_search(const Options& options) {
   if (options.search < 1 || options.search > kMaxSearchCandidates) {
@@ -96,14 +91,16 @@ WeightSet independent_rows(int N, int columns, Range range) {
 WeightSet hammersley_set(const HammersleyBuild& build, int k, int N) {
   check_hammersley_arguments(k, N);
   return independent_rows(N, k, [&](int first, int last, double* out) {
-    hammersley_row_range(build, k, N, first, last, out);
+    FillingSink block(out);
+    hammersley_rows(build, k, N, first, last, block);
   });
 }
 
 WeightSet lattice_weights_set(const LatticeBuild& build, int m, int N) {
   check_lattice_weights_arguments(m);
   return independent_rows(N, m, [&](int first, int last, double* out) {
-    lattice_weight_row_range(build, m, N, first, last, out);
+    FillingSink block(out);
+    lattice_weight_rows(build, m, N, first, last, block);
   });
 }
 
@@ -121,22 +118,15 @@ WeightSet tglp(int m, int samples, const Options& options) {
   const std::size_t columns = static_cast<std::size_t>(m);
   WeightSet set{.rows = points, .columns = columns, .values = allocate_values(points * columns)};
   GlibcRandom random(options.seed);
-  NoTrace quiet;
   const VectorChoice choice = choose_generating_vector(m - 1, n, tglp_candidate,
                                                        VectorDraw{.random = random,
                                                                   .candidates = options.search,
                                                                   .test = component_test(options),
                                                                   .on_simplex = true},
-                                                       quiet.writer);
+                                                       no_observer());
   // Each cube point is mapped as soon as it is formed: the rows are the only buffer.
-  SimplexMapping mapping(m, MultiplicationOrder::kProductFirst, Completion::kCorrected);
-  LatticeIndices q(choice.h, n);
-  std::vector<double> u(columns - 1);
-  for (std::size_t k = 0; k < points; ++k) {
-    q.advance();
-    for (std::size_t j = 0; j + 1 < columns; ++j) u[j] = lattice_coordinate(q[j], n);
-    mapping.map(u.data(), set.values.data() + k * columns);
-  }
+  FillingSink rows(set.values.data());
+  lattice_simplex_rows(choice.h, n, rows, no_observer());
   return set;
 }
 
@@ -156,18 +146,6 @@ WeightSet gwud_product(int m, int N, const Options& /*options*/) {
   return lattice_weights_set(kGwudWeightsProd, m, N);
 }
 
-// Rows written into a buffer from a given row on.
-class FillingSink final : public RowSink {
- public:
-  explicit FillingSink(double* start) : next_(start) {}
-  void row(const double* values, int count) override {
-    next_ = std::copy(values, values + count, next_);
-  }
-
- private:
-  double* next_;
-};
-
 WeightSet msld(int M, int K, const Options& options) {
   const long long rows = check_msld_arguments(M, K);
   const std::size_t columns = static_cast<std::size_t>(M);
@@ -178,27 +156,24 @@ WeightSet msld(int M, int K, const Options& options) {
     set = {.rows = static_cast<std::size_t>(rows),
            .columns = columns,
            .values = allocate_values(static_cast<std::size_t>(rows) * columns)};
-    for (std::size_t v = 0; v < columns; ++v) {
-      for (std::size_t j = 0; j < columns; ++j) set.values[v * columns + j] = j == v ? 1.0 : 0.0;
-    }
-    std::fill_n(set.values.data() + columns * columns, columns, 1.0 / static_cast<double>(M));
+    FillingSink head(set.values.data());
+    LayerRowWriter head_rows{head, K};
+    design_head_rows(head_rows, no_observer(), M);
     const std::size_t block = static_cast<std::size_t>(3LL * K * (K + 1) / 2) * columns;
     double* first_block = set.values.data() + (columns + 1) * columns;
     const int vertices_per_thread = rows >= 2LL * kRowsPerThread ? 1 : M;
     fill_rows_in_parallel(
         M, block, first_block,
         [&](int first, int last, double* out) {
-          for (int i = first; i < last; ++i) {
-            FillingSink sink(out + static_cast<std::size_t>(i - first) * block);
-            design_vertex_rows(M, K, i, sink);
-          }
+          FillingSink sink(out);
+          LayerRowWriter edges{sink, K};
+          for (int i = first; i < last; ++i) design_vertex_rows(edges, no_observer(), M, K, i);
         },
         vertices_per_thread);
   } else {
     CollectingSink sink(static_cast<std::size_t>(rows), columns);
     LayerRowWriter layer_rows{sink, K};
-    NoTrace quiet;
-    simplex_lattice_design(layer_rows, quiet.writer, M, K);
+    simplex_lattice_design(layer_rows, no_observer(), M, K);
     set = sink.take();
     set.columns = columns;
   }
@@ -212,10 +187,11 @@ WeightSet glp_cube(int m, int N, const Options& options) {
   check_allocation<double>(static_cast<std::size_t>(N) * static_cast<std::size_t>(m));
   CollectingSink sink(static_cast<std::size_t>(N), static_cast<std::size_t>(m));
   GlibcRandom random(options.seed);
-  NoTrace quiet;
-  cube_lattice::glp(
-      sink, quiet.writer, m, N,
-      VectorDraw{.random = random, .candidates = options.search, .test = component_test(options)});
+  const VectorChoice choice = cube_lattice::choose_vector(
+      m, N,
+      VectorDraw{.random = random, .candidates = options.search, .test = component_test(options)},
+      no_observer());
+  cube_lattice::cube_rows(choice.h, N, sink, no_observer());
   return sink.take();
 }
 

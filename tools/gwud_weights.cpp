@@ -22,6 +22,6 @@ const ProgramInfo kProgram{
 int main(int argc, char** argv) {
   return simplex_weights::cli::run_program(
       simplex_weights::cli::kProgram, argc, argv, [](int m, int N, simplex_weights::cli::Run& run) {
-        simplex_weights::cli::run_lattice_weights(simplex_weights::detail::kGwudWeights, m, N, run);
+        simplex_weights::cli::run_lattice_weights(simplex_weights::cli::kGwudProgram, m, N, run);
       });
 }

@@ -22,7 +22,7 @@ const ProgramInfo kProgram{
 int main(int argc, char** argv) {
   return simplex_weights::cli::run_program(
       simplex_weights::cli::kProgram, argc, argv, [](int m, int N, simplex_weights::cli::Run& run) {
-        simplex_weights::cli::run_lattice_weights(simplex_weights::detail::kGwudWeightsProd, m, N,
+        simplex_weights::cli::run_lattice_weights(simplex_weights::cli::kGwudProductProgram, m, N,
                                                   run);
       });
 }

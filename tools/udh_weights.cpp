@@ -24,6 +24,6 @@ const ProgramInfo kProgram{
 int main(int argc, char** argv) {
   return simplex_weights::cli::run_program(
       simplex_weights::cli::kProgram, argc, argv, [](int k, int N, simplex_weights::cli::Run& run) {
-        simplex_weights::cli::run_hammersley(simplex_weights::detail::kUdhWeights, k, N, run);
+        simplex_weights::cli::run_hammersley(simplex_weights::cli::kUdhProgram, k, N, run);
       });
 }

@@ -1,50 +1,39 @@
 #include "constructions/glp_cube.h"
 
 #include <cstddef>
-#include <string>
-#include <vector>
-
-#include "math/good_lattice.h"
 
 namespace simplex_weights::detail::cube_lattice {
 
-VectorChoice glp(RowSink& rows, Writer& trace, int s, int N, const VectorDraw& how) {
-  VectorChoice choice = choose_generating_vector(
+VectorChoice choose_vector(int s, int N, const VectorDraw& how, Observer& observer) {
+  return choose_generating_vector(
       s, N,
-      [](int components, int modulus, ComponentTest test, RandomSource& random, Writer& draws) {
-        return generating_vector(components, modulus, random, draws, nullptr, test);
+      [](int components, int modulus, ComponentTest test, RandomSource& random, Observer& draws) {
+        return generating_vector(components, modulus, random, draws, false, test);
       },
-      how, trace);
-  const std::vector<int>& h = choice.h;
-  const std::size_t width = static_cast<std::size_t>(s);
-  // Every index line comes before the first coordinate line. Stepping through the indices is
-  // cheaper than holding them, so the second pass steps through them again.
-  const bool tracing = !trace.discards();  // trace-only work is skipped when nobody reads it
+      how, observer);
+}
+
+void cube_rows(const std::vector<int>& h, int N, RowSink& rows, Observer& observer) {
+  const std::size_t s = h.size();
+  // Stepping through the indices is cheaper than holding them, so the points' pass steps
+  // through them again.
+  if (observer.observing()) {
+    std::vector<int> q(s);
+    LatticeIndices indices(h, N);
+    for (int k = 1; k <= N; ++k) {
+      indices.advance();
+      for (std::size_t j = 0; j < s; ++j) q[j] = indices[j];
+      observer.lattice_indices(q.data(), static_cast<int>(s));
+    }
+  }
   LatticeIndices indices(h, N);
-  for (int k = 1; k <= N && tracing; ++k) {
-    indices.advance();
-    for (std::size_t j = 0; j < width; ++j) {
-      trace.text("q = ");
-      trace.integer(indices[j]);
-      trace.put('\t');
-    }
-    trace.put('\n');
-  }
-  LatticeIndices again(h, N);
-  std::vector<double> point(width);
+  std::vector<double> point(s);
   for (int k = 1; k <= N; ++k) {
-    again.advance();
-    for (std::size_t j = 0; j < width; ++j) {
-      point[j] = lattice_coordinate(again[j], N);
-      if (!tracing) continue;
-      trace.text("x = ");
-      trace.fixed(point[j]);
-      trace.put('\t');
-    }
-    rows.row(point.data(), s);
-    if (tracing) trace.put('\n');
+    indices.advance();
+    for (std::size_t j = 0; j < s; ++j) point[j] = lattice_coordinate(indices[j], N);
+    observer.cube_point(point.data(), static_cast<int>(s));
+    rows.row(point.data(), static_cast<int>(s));
   }
-  return choice;
 }
 
 }  // namespace simplex_weights::detail::cube_lattice

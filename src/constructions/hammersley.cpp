@@ -5,7 +5,6 @@
 
 #include "support/arguments.h"
 #include "support/failure.h"
-#include "text/rows.h"
 
 namespace simplex_weights::detail {
 namespace {
@@ -47,34 +46,18 @@ unsigned power_of(unsigned b, int digits) {
 
 }  // namespace
 
-std::string hammersley_file_name(const HammersleyBuild& build, int k, int N) {
-  return file_name(k <= 9 ? build.short_pattern : build.long_pattern, k, N);
-}
-
-void trace_sums(const HammersleyBuild& build, int k, int N, Writer& trace) {
-  if (N <= 0) return;
-  HammersleyRows rows(build, k, N);
-  std::vector<double> w(static_cast<std::size_t>(k));
-  for (int i = 0; i < N; ++i) rows.next(w.data(), &trace);
-}
-
-void hammersley_row_range(const HammersleyBuild& build, int k, int N, int first, int last,
-                          double* rows) {
+void hammersley_rows(const HammersleyBuild& build, int k, int N, int first, int last, RowSink& rows,
+                     Observer& observer) {
   if (first >= last) return;
   HammersleyRows generator(build, k, N, first);
-  for (int i = first; i < last; ++i) {
-    generator.next(rows + static_cast<std::size_t>(i - first) * static_cast<std::size_t>(k),
-                   nullptr);
-  }
-}
-
-void hammersley_rows(const HammersleyBuild& build, int k, int N, RowSink& sink) {
-  if (N <= 0) return;
-  HammersleyRows rows(build, k, N);
   std::vector<double> w(static_cast<std::size_t>(k));
-  for (int i = 0; i < N; ++i) {
-    rows.next(w.data(), nullptr);
-    sink.row(w.data(), k);
+  const bool sums = observer.observing() && build.corrected_completion;
+  double partial_sum = 0;
+  for (int i = first; i < last; ++i) {
+    generator.next(w.data(), sums ? &partial_sum : nullptr);
+    if (sums) observer.row_sum(partial_sum);
+    observer.row(w.data(), k);
+    rows.row(w.data(), k);
   }
 }
 
@@ -150,20 +133,13 @@ HammersleyRows::HammersleyRows(const HammersleyBuild& build, int k, int N, int f
     sequence.start_after(static_cast<unsigned>(first));
 }
 
-void HammersleyRows::next(double* w, Writer* sum_trace) {
+void HammersleyRows::next(double* w, double* partial_sum) {
   if (mapping_.dimension() >= 2) {
     U_[0] = hammersley_midpoint(i_, N_);
     for (std::size_t j = 0; j < sequences_.size(); ++j) U_[j + 1] = sequences_[j].next();
   }
   ++i_;
-  mapping_.map(U_.data(), w, sum_trace);
-}
-
-std::string hammersley_argument_help() {
-  return "  numObjectives     number of objectives k, " +
-         range_text(kMinObjectives, kMaxObjectives) +
-         "\n  numWeightVectors  number of weight vectors N (k * N at most " +
-         std::to_string(kMaxValues) + "; N <= 0 writes no rows)\n";
+  mapping_.map(U_.data(), w, partial_sum);
 }
 
 }  // namespace simplex_weights::detail

@@ -1,11 +1,10 @@
 // The Hammersley-type weight generator behind udh_weights and udh_weights_prod.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "math/simplex_mapping.h"
-#include "text/writer.h"
+#include "support/observer.h"
 
 namespace simplex_weights::detail {
 
@@ -18,26 +17,13 @@ inline constexpr int kMaxObjectives = 22;
 /// Largest number of values (numObjectives times numWeightVectors) of one run.
 inline constexpr long long kMaxValues = 2147483647;
 
-/// The two builds of the tool differ only in these respects.
+/// The two builds of the construction differ only in how the last component is completed.
 struct HammersleyBuild {
   bool corrected_completion;  // else product completion
-  bool traces_and_heads;      // "sum = %f\n" per row and the "# N k" header
-  const char* short_pattern;  // file name for k <= 9
-  const char* long_pattern;   // file name for k > 9
 };
 
-inline constexpr HammersleyBuild kUdhWeights = {
-    .corrected_completion = true,
-    .traces_and_heads = true,
-    .short_pattern = "./output/weight_0%dD_%d.udh",
-    .long_pattern = "./output/weight_%dD_%d.udh",
-};
-inline constexpr HammersleyBuild kUdhWeightsProd = {
-    .corrected_completion = false,
-    .traces_and_heads = false,
-    .short_pattern = "weight_0%dD_%d.udh",
-    .long_pattern = "weight_%dD_%d.udh",
-};
+inline constexpr HammersleyBuild kUdhWeights = {.corrected_completion = true};
+inline constexpr HammersleyBuild kUdhWeightsProd = {.corrected_completion = false};
 
 /// Radical inverse of n >= 1 in base b: digits from the least significant, each scaled by a
 /// factor that is divided by b once per digit.
@@ -106,9 +92,9 @@ class HammersleyRows {
   HammersleyRows(const HammersleyBuild& build, int k, int N, int first = 0);
   HammersleyRows(const HammersleyRows&) = delete;
   HammersleyRows& operator=(const HammersleyRows&) = delete;
-  /// The next weight vector, from i = 0 on (k doubles into w); traces its sum when sum_trace
-  /// is given.
-  void next(double* w, Writer* sum_trace);
+  /// The next weight vector, from i = 0 on (k doubles into w); with corrected completion the
+  /// sum of all components but the last, before the correction, goes to *partial_sum when given.
+  void next(double* w, double* partial_sum = nullptr);
 
  private:
   int i_ = 0;
@@ -119,23 +105,12 @@ class HammersleyRows {
   std::vector<double> U_;
 };
 
-/// The --help lines of the two arguments, with their ranges.
-std::string hammersley_argument_help();
-
 /// Refuses k outside kMinObjectives .. kMaxObjectives and k * N above kMaxValues.
 void check_hammersley_arguments(int k, int N);
 
-/// The weight file's name for k and N.
-std::string hammersley_file_name(const HammersleyBuild& build, int k, int N);
-
-/// Every row's sum, "sum = %f\n" (corrected completion), computed without keeping the rows.
-void trace_sums(const HammersleyBuild& build, int k, int N, Writer& trace);
-
-/// The N rows of k components, in order, into `sink` (none for N <= 0).
-void hammersley_rows(const HammersleyBuild& build, int k, int N, RowSink& sink);
-
-/// Rows first .. last - 1 of those, k doubles each, into `rows` (row-major from row `first`).
-void hammersley_row_range(const HammersleyBuild& build, int k, int N, int first, int last,
-                          double* rows);
+/// Rows first .. last - 1 of the N rows of k components, in order, into `rows`; an observer
+/// sees each row's partial sum (corrected completion) and the row.
+void hammersley_rows(const HammersleyBuild& build, int k, int N, int first, int last, RowSink& rows,
+                     Observer& observer = no_observer());
 
 }  // namespace simplex_weights::detail

@@ -1,10 +1,8 @@
 // The irrational-constant lattice weight generator behind gwud_weights and gwud_weights_prod.
 #pragma once
 
-#include <string>
-
 #include "simplex_weights/weight_set.h"
-#include "text/writer.h"
+#include "support/observer.h"
 
 namespace simplex_weights::detail {
 
@@ -25,35 +23,27 @@ inline constexpr double kLatticeConstants[9] = {
 inline constexpr int kMinLatticeObjectives = 1;
 inline constexpr int kMaxLatticeObjectives = 10;
 
-/// The two builds differ in completion and in how much they trace.
+/// The two builds differ in how the last component is completed.
 struct LatticeBuild {
   bool corrected_completion;  // else product completion
-  bool full_trace;            // "value", "B" and "sum" lines besides the trans line
 };
-inline constexpr LatticeBuild kGwudWeights = {.corrected_completion = true, .full_trace = true};
-inline constexpr LatticeBuild kGwudWeightsProd = {.corrected_completion = false,
-                                                  .full_trace = false};
+inline constexpr LatticeBuild kGwudWeights = {.corrected_completion = true};
+inline constexpr LatticeBuild kGwudWeightsProd = {.corrected_completion = false};
 
 /// x - floor(x).
 double fractional_part(double x);
 
 /// Coordinate j of point i of N: (i + 1) / N for j = 0, else the fractional part of (i + 1) * c.
-/// Traces "value = %f \n" when trace is given.
-double lattice(int i, int j, int N, double c, Writer* trace);
+double lattice(int i, int j, int N, double c);
 
-/// The N points (m - 1 coordinates each), traced first in full by the traced build, each then
-/// formed again, mapped onto the simplex in product-first order and handed to `rows`. Returns
-/// the number of rows.
-int LowSequences_lattices_weights(RowSink& rows, int N, int m, const LatticeBuild& build,
-                                  Writer& trace);
+/// Every coordinate of the N points (m - 1 each), in order, told to the observer as formed.
+void lattice_weight_points(int m, int N, Observer& observer);
 
-/// The --help lines of the two arguments, with their ranges.
-std::string lattice_weights_argument_help();
-
-/// Rows first .. last - 1 of those N rows, m doubles each, into `rows` (row-major from row
-/// `first`); the same doubles, without any trace.
-void lattice_weight_row_range(const LatticeBuild& build, int m, int N, int first, int last,
-                              double* rows);
+/// Rows first .. last - 1 of the N rows: each point formed, carried onto the simplex in
+/// product-first order and handed to `rows`; an observer sees each row's partial sum (corrected
+/// completion) and the row.
+void lattice_weight_rows(const LatticeBuild& build, int m, int N, int first, int last,
+                         RowSink& rows, Observer& observer = no_observer());
 
 /// Refuses m outside kMinLatticeObjectives .. kMaxLatticeObjectives.
 void check_lattice_weights_arguments(int m);

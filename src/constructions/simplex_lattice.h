@@ -2,7 +2,7 @@
 #pragma once
 
 #include "simplex_weights/weight_set.h"
-#include "text/writer.h"
+#include "support/observer.h"
 
 namespace simplex_weights::detail {
 
@@ -21,16 +21,17 @@ long long design_row_count(int M, int K);
 /// arguments design_row_count accepts.
 long long design_distinct_row_count(int M, int K);
 
-/// Writes the edge of vertex i on layer r: r layer points, each after the edge's two ends.
-void pointLayer(LayerRowWriter& rows, Writer& trace, int M, int r, int i, int K, const double* C,
-                const double* B, double* out);
+/// The design's first rows: the M vertices, then the centroid (M >= 3).
+void design_head_rows(LayerRowWriter& rows, Observer& observer, int M);
 
-/// The rows of vertex i's edges over all K layers (M >= 3, K >= 1): rows M + 1 + i P onwards
-/// of the whole design, P = 3 K (K + 1) / 2, the same doubles, without a trace.
-void design_vertex_rows(int M, int K, int i, RowSink& sink);
+/// The rows of vertex i's edges over all K layers (M >= 3): on layer r, the edge between the
+/// layer's points toward vertices i and i + 1, and for each of its r inner points the edge's
+/// two ends and the point. Rows M + 1 + i P onwards of the whole design, P = 3 K (K + 1) / 2.
+void design_vertex_rows(LayerRowWriter& rows, Observer& observer, int M, int K, int i);
 
-/// The whole design: the two-objective lattice for M = 2, else vertices, centroid and layers.
-void simplex_lattice_design(LayerRowWriter& rows, Writer& trace, int M, int K);
+/// The whole design: the two-objective lattice for M = 2 (never observed), else the first rows
+/// and every vertex's edges.
+void simplex_lattice_design(LayerRowWriter& rows, Observer& observer, int M, int K);
 
 /// Largest number of rows of one design: the row counter is a signed 32-bit integer.
 inline constexpr long long kMaxDesignRows = 2147483647;

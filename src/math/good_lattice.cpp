@@ -8,6 +8,7 @@
 #include <string>
 
 #include "math/discrepancy.h"
+#include "math/simplex_mapping.h"
 #include "math/simplex_search.h"
 #include "support/arguments.h"
 #include "support/failure.h"
@@ -15,7 +16,6 @@
 namespace simplex_weights::detail {
 namespace {
 
-constexpr const char* kRuler = "_______________________\n";
 constexpr unsigned kRandMax = RandomSource::kMax;
 
 int euler_phi(int n) {
@@ -42,6 +42,34 @@ class CandidateCache {
   std::vector<signed char> known_;
 };
 
+// Keeps what a candidate's draw tells its observer, to be told again should it win: draws as
+// themselves (at least 2), components taken as their negatives.
+class DrawRecorder final : public Observer {
+ public:
+  DrawRecorder(std::vector<int>& events, bool recording) : events_(events), recording_(recording) {}
+  bool observing() const override { return recording_; }
+  void draw(int value) override {
+    if (recording_) events_.push_back(value);
+  }
+  void component(int h) override {
+    if (recording_) events_.push_back(-h);
+  }
+
+ private:
+  std::vector<int>& events_;
+  bool recording_;
+};
+
+void replay_draws(const std::vector<int>& events, Observer& observer) {
+  for (int event : events) {
+    if (event > 0) {
+      observer.draw(event);
+    } else {
+      observer.component(-event);
+    }
+  }
+}
+
 }  // namespace
 
 bool is_prime(int n) {
@@ -58,12 +86,6 @@ namespace {
 // CD2, and a tenth of a millisecond to draw it and lay out its points.
 double search_seconds(long long candidates, int s, int n) {
   return static_cast<double>(candidates) * (0.5 * n * static_cast<double>(n) * s * 1e-9 + 1e-4);
-}
-
-std::string vector_text(const std::vector<int>& h) {
-  std::string text = "(";
-  for (std::size_t j = 0; j < h.size(); ++j) text += (j > 0 ? ", " : "") + std::to_string(h[j]);
-  return text + ")";
 }
 
 }  // namespace
@@ -92,7 +114,7 @@ double lattice_discrepancy(const std::vector<int>& h, int n) {
 
 std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw draw,
                                                     const VectorDraw& how, std::size_t keep,
-                                                    long long& compared) {
+                                                    long long& compared, bool record) {
   const long long wanted =
       std::min<long long>(how.candidates, distinct_vector_count(s, n, how.test));
   const double seconds = search_seconds(wanted, s, n);
@@ -105,8 +127,8 @@ std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw 
        ++drawn) {
     Candidate candidate{{}, {}, 0};
     {
-      Writer capture(&candidate.draws);
-      candidate.h = draw(s, n, how.test, how.random, capture);
+      DrawRecorder recorder(candidate.draws, record);
+      candidate.h = draw(s, n, how.test, how.random, recorder);
     }
     if (!seen.insert(candidate.h).second) continue;
     candidate.discrepancy = lattice_discrepancy(candidate.h, n);
@@ -122,15 +144,15 @@ std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw 
 }
 
 VectorChoice choose_generating_vector(int s, int n, CandidateDraw draw, const VectorDraw& how,
-                                      Writer& trace) {
-  if (how.candidates <= 1) return {draw(s, n, how.test, how.random, trace)};
+                                      Observer& observer) {
+  if (how.candidates <= 1) return {draw(s, n, how.test, how.random, observer)};
   VectorChoice choice;
-  std::vector<Candidate> best =
-      least_discrepancy_candidates(s, n, draw, how, how.on_simplex ? 8 : 1, choice.compared);
+  std::vector<Candidate> best = least_discrepancy_candidates(
+      s, n, draw, how, how.on_simplex ? 8 : 1, choice.compared, observer.observing());
   if (how.on_simplex && s >= 1) {
     const OrderingChoice ordering = best_ordering_on_simplex(best, n, how.random);
     Candidate& winner = best[ordering.candidate];
-    trace.text(winner.draws);
+    replay_draws(winner.draws, observer);
     choice.h = ordering.h;
     choice.discrepancy = winner.discrepancy;
     choice.on_simplex = true;
@@ -138,24 +160,10 @@ VectorChoice choose_generating_vector(int s, int n, CandidateDraw draw, const Ve
     choice.closest = ordering.closest;
     return choice;
   }
-  trace.text(best.front().draws);
+  replay_draws(best.front().draws, observer);
   choice.h = best.front().h;
   choice.discrepancy = best.front().discrepancy;
   return choice;
-}
-
-std::string search_summary(const char* program, const VectorChoice& choice) {
-  char figure[160];
-  if (choice.on_simplex) {
-    std::snprintf(figure, sizeof figure, ", CD2 = %.2e, coverage/closest = %.2f (%.3g / %.3g)\n",
-                  choice.discrepancy, choice.coverage / choice.closest, choice.coverage,
-                  choice.closest);
-    return std::string(program) + ": best of " + std::to_string(choice.compared) +
-           " generating vectors: " + vector_text(choice.h) + figure;
-  }
-  std::snprintf(figure, sizeof figure, "%g", choice.discrepancy);
-  return std::string(program) + ": best of " + std::to_string(choice.compared) +
-         " generating vectors by CD2: " + vector_text(choice.h) + ", CD2 = " + figure + "\n";
 }
 
 void check_lattice_arguments(int dimension, int samples, int lowest_dimension) {
@@ -197,7 +205,7 @@ int choose_modulus(const std::vector<int>& table, int samples, const char* table
   return chosen;
 }
 
-int rand_interval(int lo, int hi, RandomSource& random, Writer* trace) {
+int rand_interval(int lo, int hi, RandomSource& random) {
   const unsigned range = static_cast<unsigned>(hi) - static_cast<unsigned>(lo) + 1u;
   const unsigned bucket = kRandMax / range;
   const unsigned limit = bucket * range;
@@ -205,13 +213,7 @@ int rand_interval(int lo, int hi, RandomSource& random, Writer* trace) {
   do {
     r = static_cast<unsigned>(random.next());
   } while (r >= limit);
-  const int result = lo + static_cast<int>(r / bucket);
-  if (trace != nullptr) {
-    trace->text("random value from function ");
-    trace->integer(result);
-    trace->text(" \n ");
-  }
-  return result;
+  return lo + static_cast<int>(r / bucket);
 }
 
 namespace {
@@ -273,15 +275,16 @@ int passing_candidate_count(int n, ComponentTest test) {
   return n - 1 - euler_phi(n) + (n == 4 ? 1 : 0);
 }
 
-std::vector<int> generating_vector(int s, int n, RandomSource& random, Writer& trace,
-                                   Writer* draw_trace, ComponentTest test) {
+std::vector<int> generating_vector(int s, int n, RandomSource& random, Observer& observer,
+                                   bool report_draws, ComponentTest test) {
   std::vector<int> h{1};
   std::vector<char> chosen(static_cast<std::size_t>(n), 0);
   CandidateCache checked(n, test);
   int distinct = 0;
   int passing = -1;  // counted when first needed
   while (static_cast<int>(h.size()) < s) {
-    const int g = rand_interval(2, n - 1, random, draw_trace);
+    const int g = rand_interval(2, n - 1, random);
+    if (report_draws) observer.draw(g);
     char& used = chosen[static_cast<std::size_t>(g)];
     if (used != 0) {
       if (passing < 0) passing = passing_candidate_count(n, test);
@@ -292,40 +295,44 @@ std::vector<int> generating_vector(int s, int n, RandomSource& random, Writer& t
     if (used == 0) ++distinct;
     used = 1;
     h.push_back(g);
-    trace.text("hi = ");
-    trace.integer(g);
-    trace.put('\n');
+    observer.component(g);
   }
   return h;
 }
 
 std::vector<int> tglp_candidate(int s, int n, ComponentTest test, RandomSource& random,
-                                Writer& draws) {
+                                Observer& observer) {
   // One draw is made and discarded first, as the construction has always done.
-  rand_interval(2, n - 1, random, &draws);
-  return generating_vector(s, n, random, draws, &draws, test);
+  observer.draw(rand_interval(2, n - 1, random));
+  return generating_vector(s, n, random, observer, true, test);
 }
 
-VectorChoice glp(Writer& trace, int s, int n, double* cube, const VectorDraw& how) {
-  VectorChoice choice = choose_generating_vector(s, n, tglp_candidate, how, trace);
-  const std::vector<int>& h = choice.h;
-  trace.text(kRuler);
-  const std::size_t width = static_cast<std::size_t>(s);
-  const bool tracing = !trace.discards();  // trace-only work is skipped when nobody reads it
+void lattice_simplex_rows(const std::vector<int>& h, int n, RowSink& rows, Observer& observer) {
+  const std::size_t s = h.size();
+  const int m = static_cast<int>(s) + 1;
+  std::vector<double> u(s);
+  if (observer.observing()) {
+    observer.points_begin();
+    LatticeIndices q(h, n);
+    for (int k = 1; k <= n; ++k) {
+      q.advance();
+      for (std::size_t j = 0; j < s; ++j) u[j] = lattice_coordinate(q[j], n);
+      observer.cube_point(u.data(), static_cast<int>(s));
+    }
+    observer.points_end();
+  }
+  observer.rows_begin();
+  SimplexMapping mapping(m, MultiplicationOrder::kProductFirst, Completion::kCorrected);
+  std::vector<double> w(s + 1);
   LatticeIndices q(h, n);
   for (int k = 1; k <= n; ++k) {
     q.advance();
-    double* point = cube + static_cast<std::size_t>(k - 1) * width;
-    for (int j = 0; j < s; ++j) {
-      point[j] = lattice_coordinate(q[static_cast<std::size_t>(j)], n);
-      if (!tracing) continue;
-      trace.fixed(point[j]);
-      trace.put('\t');
-    }
-    if (tracing) trace.put('\n');
+    for (std::size_t j = 0; j < s; ++j) u[j] = lattice_coordinate(q[j], n);
+    mapping.map(u.data(), w.data());
+    observer.row(w.data(), m);
+    rows.row(w.data(), m);
   }
-  trace.text(kRuler);
-  return choice;
+  observer.rows_end();
 }
 
 }  // namespace simplex_weights::detail

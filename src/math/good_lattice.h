@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "simplex_weights/random.h"
-#include "text/writer.h"
+#include "simplex_weights/weight_set.h"
+#include "support/observer.h"
 
 namespace simplex_weights::detail {
 
@@ -36,9 +37,8 @@ int choose_modulus(const std::vector<int>& table, int samples,
 /// The primes from 2 to 20011, the table the suite ships, compiled in.
 const std::vector<int>& builtin_prime_table();
 
-/// A uniform integer of [lo, hi] by rejection sampling on `random`; lo <= hi. When trace is
-/// given, prints "random value from function %d \n " with the result.
-int rand_interval(int lo, int hi, RandomSource& random, Writer* trace = nullptr);
+/// A uniform integer of [lo, hi] by rejection sampling on `random`; lo <= hi.
+int rand_interval(int lo, int hi, RandomSource& random);
 
 /// 1 when no power b^p (1 <= p <= n - 3) is 1 modulo n, else 0: for a prime n, whether b is a
 /// primitive root. 2 <= b <= n - 1.
@@ -58,11 +58,12 @@ bool passes(ComponentTest test, int n, int b);
 int passing_candidate_count(int n, ComponentTest test = ComponentTest::kPrimitiveRoot);
 
 /// The generating vector (1, h_2, ..., h_s) modulo n: every further component a candidate of
-/// [2, n - 1] drawn with rand_interval (traced into draw_trace when given) that passes the
-/// primitive-root test, announced as "hi = %d\n" on trace. Components differ from one another
-/// while unused passing candidates remain; after that repeats are accepted, so it always ends.
-std::vector<int> generating_vector(int s, int n, RandomSource& random, Writer& trace,
-                                   Writer* draw_trace,
+/// [2, n - 1] drawn with rand_interval (each draw told to the observer when `report_draws`)
+/// that passes `test`, each component taken told to the observer. Components differ from one
+/// another while unused passing candidates remain; after that repeats are accepted, so it
+/// always ends.
+std::vector<int> generating_vector(int s, int n, RandomSource& random, Observer& observer,
+                                   bool report_draws,
                                    ComponentTest test = ComponentTest::kPrimitiveRoot);
 
 /// Largest number of candidate generating vectors a search draws.
@@ -71,10 +72,10 @@ inline constexpr int kMaxCandidates = 100000;
 /// How many distinct vectors generating_vector (s, n, ...) can give, at most 2^62.
 long long distinct_vector_count(int s, int n, ComponentTest test = ComponentTest::kPrimitiveRoot);
 
-/// One candidate generating vector of s components modulo n, drawn as a program's construction
-/// draws it, with that construction's trace of the draws on `trace`.
+/// One candidate generating vector of s components modulo n, drawn as a construction draws it,
+/// telling the observer what that construction reports of its draws.
 using CandidateDraw = std::vector<int> (*)(int s, int n, ComponentTest test, RandomSource& random,
-                                           Writer& trace);
+                                           Observer& observer);
 
 /// How a lattice construction draws its generating vector: its random source, how many
 /// candidates to draw (1: the one vector, traced as drawn), and whom to tell, before a search
@@ -101,29 +102,29 @@ struct VectorChoice {
   double closest = 0;
 };
 
-/// A candidate of a search: the vector, its draws' trace, and the CD2 of its lattice.
+/// A candidate of a search: the vector, what its draw told the observer (draws as themselves,
+/// components taken as their negatives; only where somebody observes), and the CD2 of its
+/// lattice.
 struct Candidate {
   std::vector<int> h;
-  std::string draws;
+  std::vector<int> draws;
   double discrepancy;
 };
 
 /// The draws of a search: up to how.candidates distinct candidates (all there are, when fewer),
 /// drawn one after another; returns the `keep` of least CD2, by CD2 and then in the order they
-/// were drawn, and sets `compared` to the distinct vectors drawn.
+/// were drawn, and sets `compared` to the distinct vectors drawn. With `record`, each keeps
+/// what its draw would tell an observer.
 std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw draw,
                                                     const VectorDraw& how, std::size_t keep,
-                                                    long long& compared);
+                                                    long long& compared, bool record = false);
 
 /// The generating vector of a lattice construction. With one candidate it is the one `draw`
-/// gives, traced as drawn. Otherwise up to that many distinct candidates (all there are, when
+/// gives, observed as drawn. Otherwise up to that many distinct candidates (all there are, when
 /// fewer) are drawn one after another, the CD2 of each one's n-point lattice is computed, and
-/// the least wins (the first drawn on ties): its own draw lines are traced.
+/// the least wins (the first drawn on ties): the observer is told its draw alone.
 VectorChoice choose_generating_vector(int s, int n, CandidateDraw draw, const VectorDraw& how,
-                                      Writer& trace);
-
-/// The line the lattice programs print on standard error after a search.
-std::string search_summary(const char* program, const VectorChoice& choice);
+                                      Observer& observer);
 
 /// The CD2 of the n-point lattice of generating vector h (its cube points, by columns).
 double lattice_discrepancy(const std::vector<int>& h, int n);
@@ -161,13 +162,14 @@ inline double lattice_coordinate(int q, int n) {
   return static_cast<double>(2 * q - 1) / static_cast<double>(2 * n);
 }
 
-/// tglp's draw of one candidate generating vector: a draw made and discarded, then the vector.
+/// tglp's draw of one candidate generating vector: a draw made and discarded, then the vector,
+/// every draw reported.
 std::vector<int> tglp_candidate(int s, int n, ComponentTest test, RandomSource& random,
-                                Writer& draws);
+                                Observer& observer);
 
-/// The good-lattice-point set carried onto the simplex: n points of dimension s >= 1 into cube
-/// (n * s doubles, row-major), with one traced draw discarded before the generating vector and
-/// the points traced between two rulers. Returns the chosen vector.
-VectorChoice glp(Writer& trace, int s, int n, double* cube, const VectorDraw& how);
+/// tglp's rows: the n points of the lattice of h (s = h.size() >= 1 components), each carried
+/// onto the simplex of s + 1 objectives in product-first order with corrected completion as it
+/// is formed, and handed to `rows`. An observer sees every cube point first, then every row.
+void lattice_simplex_rows(const std::vector<int>& h, int n, RowSink& rows, Observer& observer);
 
 }  // namespace simplex_weights::detail

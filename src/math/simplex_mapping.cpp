@@ -11,7 +11,7 @@ SimplexMapping::SimplexMapping(int m, MultiplicationOrder order, Completion comp
   factors_.resize(exponents_.size());
 }
 
-void SimplexMapping::map(const double* u, double* w, Writer* sum_trace) {
+void SimplexMapping::map(const double* u, double* w, double* partial_sum) {
   const int last = m_ - 1;  // number of cube coordinates; w[last] is the completed component
   double* a = factors_.data();
   // The last exponent is 1, where pow returns its argument unchanged (a NaN may come back
@@ -41,11 +41,7 @@ void SimplexMapping::map(const double* u, double* w, Writer* sum_trace) {
   }
   double sum = 0.0;
   for (int j = 0; j < last; ++j) sum = sum + w[j];
-  if (sum_trace != nullptr) {
-    sum_trace->text("sum = ");
-    sum_trace->fixed(sum);
-    sum_trace->put('\n');
-  }
+  if (partial_sum != nullptr) *partial_sum = sum;
   if (sum > 1.0) {
     const double correction =
         std::fabs(1.0 - sum) / static_cast<double>(static_cast<float>(m_ - 1));
@@ -54,27 +50,6 @@ void SimplexMapping::map(const double* u, double* w, Writer* sum_trace) {
   } else {
     w[last] = 1.0 - sum;
   }
-}
-
-void transformation(RowSink& rows, Writer& trace, int m, int n, const double* cube,
-                    double* weights) {
-  SimplexMapping mapping(m, MultiplicationOrder::kProductFirst, Completion::kCorrected);
-  const std::size_t cube_width = static_cast<std::size_t>(m - 1);
-  const std::size_t width = static_cast<std::size_t>(m);
-  trace.text("===========================\n");
-  for (int k = 0; k < n; ++k) {
-    double* w = weights + static_cast<std::size_t>(k) * width;
-    mapping.map(cube + static_cast<std::size_t>(k) * cube_width, w);
-    if (!trace.discards()) {
-      for (int j = 0; j < m; ++j) {
-        trace.fixed(w[j]);
-        trace.text(" \t");
-      }
-      trace.put('\n');
-    }
-    rows.row(w, m);
-  }
-  trace.text("===========================\n");
 }
 
 }  // namespace simplex_weights::detail

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "simplex_weights/weight_set.h"
-#include "text/writer.h"
 
 namespace simplex_weights::detail {
 
@@ -25,9 +24,9 @@ class SimplexMapping {
   /// m >= 1; with m = 1 every point maps to (1).
   SimplexMapping(int m, MultiplicationOrder order, Completion completion);
 
-  /// Maps u (m - 1 doubles) to w (m doubles). With corrected completion and a sum_trace, the
-  /// sum of the first m - 1 components is traced as "sum = %f\n" before it is tested.
-  void map(const double* u, double* w, Writer* sum_trace = nullptr);
+  /// Maps u (m - 1 doubles) to w (m doubles). With corrected completion, the sum of the first
+  /// m - 1 components before the correction goes to *partial_sum when it is given.
+  void map(const double* u, double* w, double* partial_sum = nullptr);
 
   int dimension() const { return m_; }
 
@@ -38,11 +37,5 @@ class SimplexMapping {
   std::vector<double> exponents_;
   std::vector<double> factors_;
 };
-
-/// Maps the n points of `cube` (n rows of m - 1) into `weights` (n rows of m) in product-first
-/// order with corrected completion, traces each vector ("%f \t" per component) between two
-/// rulers of 27 '=' and hands each to `rows`.
-void transformation(RowSink& rows, Writer& trace, int m, int n, const double* cube,
-                    double* weights);
 
 }  // namespace simplex_weights::detail

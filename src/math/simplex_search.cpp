@@ -6,6 +6,8 @@
 #include <numeric>
 
 #include "math/simplex_mapping.h"
+#include "support/filling_sink.h"
+#include "support/observer.h"
 
 namespace simplex_weights::detail {
 namespace {
@@ -40,19 +42,11 @@ double squared_distance(const double* a, const double* b, std::size_t m) {
 }
 
 // The n points of the lattice of generating vector h mapped onto the simplex as tglp maps them.
+// The candidate's rows exactly as tglp forms them.
 std::vector<double> simplex_points(const std::vector<int>& h, int n) {
-  const std::size_t s = h.size();
-  const std::size_t m = s + 1;
-  SimplexMapping mapping(static_cast<int>(m), MultiplicationOrder::kProductFirst,
-                         Completion::kCorrected);
-  std::vector<double> cube(s);
-  std::vector<double> points(static_cast<std::size_t>(n) * m);
-  LatticeIndices q(h, n);
-  for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
-    q.advance();
-    for (std::size_t j = 0; j < s; ++j) cube[j] = lattice_coordinate(q[j], n);
-    mapping.map(cube.data(), points.data() + k * m);
-  }
+  std::vector<double> points(static_cast<std::size_t>(n) * (h.size() + 1));
+  FillingSink rows(points.data());
+  lattice_simplex_rows(h, n, rows, no_observer());
   return points;
 }
 

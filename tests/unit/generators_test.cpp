@@ -48,49 +48,54 @@ TEST(HammersleyRows, WorkedExampleOfThreeObjectivesAndFourVectors) {
                                  {0.387628, 0.459279, 0.153093},
                                  {0.209431, 0.197642, 0.592927},
                                  {0.064586, 0.818488, 0.116927}};
-  std::string text;
-  Writer trace(&text);
+  const double sums[4] = {0.823223, 0.846907, 0.407073, 0.883073};
   HammersleyRows rows(kUdhWeights, 3, 4);
   double w[3];
-  for (const auto& row : expected) {
-    rows.next(w, &trace);
-    for (int j = 0; j < 3; ++j) EXPECT_NEAR(w[j], row[j], 5e-7);
+  for (int i = 0; i < 4; ++i) {
+    double sum = -1;
+    rows.next(w, &sum);
+    for (int j = 0; j < 3; ++j) EXPECT_NEAR(w[j], expected[i][j], 5e-7);
+    EXPECT_NEAR(sum, sums[i], 5e-7);
   }
-  trace.flush();
-  EXPECT_EQ(text, "sum = 0.823223\nsum = 0.846907\nsum = 0.407073\nsum = 0.883073\n");
 }
 
-TEST(LatticeConstants, HoldTheStatedValues) {
-  const double decimal[9] = {3.141592653589793,  1.4142135623730951, 1.618033988749895,
-                             2.718281828459045,  2.665144142690225,  23.140692632779263,
-                             2.3948263510722025, 0.6931471805599453, 1.5849625007211563};
-  for (int j = 0; j < 9; ++j) EXPECT_EQ(kLatticeConstants[j], decimal[j]) << j;
-  // e^pi is stored two units in the last place below its nearest double, log2(3) one above.
-  const double nearest_e_pi = 23.14069263277926900572908636794854738;
-  const double nearest_log2_3 = 1.58496250072115618145373894394781651;
-  EXPECT_EQ(kLatticeConstants[5], std::nextafter(std::nextafter(nearest_e_pi, 0.0), 0.0));
-  EXPECT_EQ(kLatticeConstants[8], std::nextafter(nearest_log2_3, 2.0));
+TEST(LatticeConstants, AreTheNamedIrrationalsWithinAFewUnits) {
+  const double* c = kLatticeConstants;
+  const auto near = [](double x, double y) { return std::fabs(x - y) <= 4 * 0x1p-52 * y; };
+  EXPECT_TRUE(near(c[0], std::acos(-1.0)));
+  EXPECT_TRUE(near(c[1] * c[1], 2.0));
+  EXPECT_TRUE(near(c[2] * c[2], c[2] + 1.0));  // the golden ratio
+  EXPECT_TRUE(near(std::log(c[3]), 1.0));
+  EXPECT_TRUE(near(std::log2(c[4]), c[1]));
+  EXPECT_TRUE(near(std::log(c[5]), c[0]));
+  EXPECT_TRUE(near(std::exp(c[7]), 2.0));
+  EXPECT_TRUE(near(std::exp2(c[8]), 3.0));
+  // None is rational with a small denominator: every column of the set differs from the first.
+  for (int j = 1; j < 9; ++j) EXPECT_NE(c[j], std::floor(c[j])) << j;
 }
 
-TEST(Lattice, CoordinatesAndTrace) {
-  std::string text;
-  Writer trace(&text);
-  EXPECT_EQ(lattice(1, 0, 2, kLatticeConstants[0], &trace), 1.0);
-  EXPECT_EQ(lattice(1, 1, 2, kLatticeConstants[1], nullptr),
-            fractional_part(2.0 * kLatticeConstants[1]));
-  trace.flush();
-  EXPECT_EQ(text, "value = 1.000000 \n");
+TEST(Lattice, FirstCoordinateStepsEvenlyAndTheOthersStayInTheUnitInterval) {
+  for (int N : {1, 2, 7, 1000}) {
+    for (int i = 0; i < N; ++i) {
+      EXPECT_EQ(lattice(i, 0, N, kLatticeConstants[0]),
+                static_cast<double>(i + 1) / static_cast<double>(N));
+      for (int j = 1; j < 9; ++j) {
+        const double x = lattice(i, j, N, kLatticeConstants[j]);
+        ASSERT_TRUE(x >= 0.0 && x < 1.0) << i << " " << j;
+      }
+    }
+  }
   EXPECT_EQ(fractional_part(-0.25), 0.75);
 }
 
 TEST(LatticeWeights, BuildsAgreeOnAllButTheLastColumn) {
   for (int m = 2; m <= 10; ++m) {
-    std::string full, product, trace_text;
+    std::string full, product;
     {
-      Writer a(&full), b(&product), trace(&trace_text);
+      Writer a(&full), b(&product);
       RowPrinter a_rows(a, RowFormat::kScientific), b_rows(b, RowFormat::kScientific);
-      EXPECT_EQ(LowSequences_lattices_weights(a_rows, 50, m, kGwudWeights, trace), 50);
-      EXPECT_EQ(LowSequences_lattices_weights(b_rows, 50, m, kGwudWeightsProd, trace), 50);
+      lattice_weight_rows(kGwudWeights, m, 50, 0, 50, a_rows);
+      lattice_weight_rows(kGwudWeightsProd, m, 50, 0, 50, b_rows);
     }
     std::size_t a = 0, b = 0;
     for (int row = 0; row < 50; ++row) {
@@ -121,12 +126,12 @@ TEST(MultiLayerDesign, RowCountsFollowTheFormula) {
 }
 
 TEST(MultiLayerDesign, FourObjectivesOneLayerGiveVerticesCentroidAndEdgeMidpoints) {
-  std::string rows_text, trace_text;
+  std::string rows_text;
   {
-    Writer stream(&rows_text), trace(&trace_text);
+    Writer stream(&rows_text);
     RowPrinter printer(stream, RowFormat::kFixed);
     LayerRowWriter rows{printer, 1};
-    simplex_lattice_design(rows, trace, 4, 1);
+    simplex_lattice_design(rows, no_observer(), 4, 1);
   }
   const std::string e[4] = {
       "1.000000 0.000000 0.000000 0.000000 \n", "0.000000 1.000000 0.000000 0.000000 \n",
@@ -142,11 +147,11 @@ TEST(MultiLayerDesign, FourObjectivesOneLayerGiveVerticesCentroidAndEdgeMidpoint
 TEST(MultiLayerDesign, WrittenRowsMatchTheCount) {
   for (int M : {1, 2, 3, 4, 7}) {
     for (int K : {1, 2, 5}) {
-      std::string rows_text, trace_text;
-      Writer stream(&rows_text), trace(&trace_text);
+      std::string rows_text;
+      Writer stream(&rows_text);
       RowPrinter printer(stream, RowFormat::kFixed);
       LayerRowWriter rows{printer, K};
-      simplex_lattice_design(rows, trace, M, K);
+      simplex_lattice_design(rows, no_observer(), M, K);
       stream.flush();
       EXPECT_EQ(rows.count, design_row_count(M, K));
       EXPECT_EQ(static_cast<long long>(std::count(rows_text.begin(), rows_text.end(), '\n')),

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "common/prime_table.h"
+#include "common/traces.h"
+#include "text/writer.h"
 #include "support/failure.h"
 
 namespace simplex_weights::cli {
@@ -72,23 +74,21 @@ TEST(RandInterval, StaysInsideItsBoundsAndReachesEachValue) {
   for (int i = 0; i < 100; ++i) EXPECT_EQ(rand_interval(2, 2, random), 2);
 }
 
-TEST(RandInterval, TracesEveryValueWithATrailingBlankLine) {
+TEST(TglpTrace, TracesEveryDrawWithATrailingBlankLine) {
   std::string text;
   {
-    Writer trace(&text);
-    GlibcRandom random(1);
-    const int value = rand_interval(2, 4, random, &trace);
-    trace.flush();
-    EXPECT_EQ(text, "random value from function " + std::to_string(value) + " \n ");
+    Writer out(&text);
+    TglpTrace trace(out);
+    trace.draw(3);
+    out.flush();
+    EXPECT_EQ(text, "random value from function 3 \n ");
   }
 }
 
 TEST(GeneratingVector, ComponentsAreDistinctPrimitiveRootsWhileAnyRemain) {
-  std::string text;
-  Writer trace(&text);
   for (unsigned seed : {1u, 2u, 3u}) {
     GlibcRandom random(seed);
-    const std::vector<int> h = generating_vector(30, 101, random, trace, nullptr);
+    const std::vector<int> h = generating_vector(30, 101, random, no_observer(), false);
     ASSERT_EQ(h.size(), 30u);
     EXPECT_EQ(h[0], 1);
     EXPECT_EQ(std::set<int>(h.begin(), h.end()).size(), 30u);
@@ -97,13 +97,13 @@ TEST(GeneratingVector, ComponentsAreDistinctPrimitiveRootsWhileAnyRemain) {
 }
 
 TEST(GeneratingVector, EndsWhenFewerValuesPassThanAreNeeded) {
-  std::string text;
-  Writer trace(&text);
   GlibcRandom random(5);
-  const std::vector<int> h5 = generating_vector(6, 5, random, trace, nullptr);  // only 2 and 3 pass
+  const std::vector<int> h5 =
+      generating_vector(6, 5, random, no_observer(), false);  // only 2 and 3 pass
   ASSERT_EQ(h5.size(), 6u);
   EXPECT_EQ(std::set<int>(h5.begin() + 1, h5.end()), (std::set<int>{2, 3}));
-  const std::vector<int> h3 = generating_vector(4, 3, random, trace, nullptr);  // only 2 passes
+  const std::vector<int> h3 =
+      generating_vector(4, 3, random, no_observer(), false);  // only 2 passes
   EXPECT_EQ(h3, (std::vector<int>{1, 2, 2, 2}));
 }
 
@@ -114,16 +114,21 @@ TEST(GoodLattice, WorkedExampleWithTheVectorOneTwo) {
   bool found = false;
   for (unsigned seed = 1; seed <= 1000 && !found; ++seed) {
     std::string text;
-    Writer trace(&text);
+    Writer out(&text);
+    TglpTrace trace(out);
     GlibcRandom random(seed);
-    std::vector<double> cube(10);
-    glp(trace, 2, 5, cube.data(), VectorDraw{.random = random});
-    trace.flush();
-    if (text.find("hi = 2\n") == std::string::npos) continue;
-    EXPECT_EQ(cube, (std::vector<double>{0.1, 0.3, 0.3, 0.7, 0.5, 0.1, 0.7, 0.5, 0.9, 0.9}));
-    EXPECT_NE(text.find(" hi = 2\n_______________________\n0.100000\t0.300000\t\n"),
+    const VectorChoice choice =
+        choose_generating_vector(2, 5, tglp_candidate, VectorDraw{.random = random}, trace);
+    CollectingSink collected(5, 3);
+    lattice_simplex_rows(choice.h, 5, collected, trace);
+    out.flush();
+    if (choice.h != std::vector<int>{1, 2}) continue;
+    EXPECT_NE(text.find(" hi = 2\n_______________________\n0.100000\t0.300000\t\n0.300000\t"
+                        "0.700000\t\n0.500000\t0.100000\t\n0.700000\t0.500000\t\n0.900000\t"
+                        "0.900000\t\n_______________________\n===="),
               std::string::npos);
-    EXPECT_EQ(text.substr(text.size() - 24), "_______________________\n");
+    EXPECT_EQ(text.substr(text.size() - 28), "===========================\n");
+    EXPECT_EQ(collected.take().values.size(), 15u);
     found = true;
   }
   EXPECT_TRUE(found) << "no seed of 1 .. 1000 drew h = (1, 2)";
@@ -216,9 +221,9 @@ TEST(GeneratingVectorSearch, CountsTheDistinctVectors) {
   EXPECT_EQ(distinct_vector_count(1000, 20011), 1LL << 62);
 }
 
-std::vector<int> tglp_draw(int s, int n, ComponentTest test, RandomSource& random, Writer& trace) {
-  rand_interval(2, n - 1, random, &trace);
-  return generating_vector(s, n, random, trace, &trace, test);
+std::vector<int> tglp_draw(int s, int n, ComponentTest test, RandomSource& random,
+                           Observer& observer) {
+  return tglp_candidate(s, n, test, random, observer);
 }
 
 TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
@@ -228,10 +233,9 @@ TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
     std::set<std::vector<int>> seen;
     std::vector<int> expected;
     double least = 0;
-    std::string ignored;
-    Writer sink(&ignored);
     while (seen.size() < 12) {
-      const std::vector<int> h = tglp_draw(4, 211, ComponentTest::kPrimitiveRoot, by_hand, sink);
+      const std::vector<int> h =
+          tglp_draw(4, 211, ComponentTest::kPrimitiveRoot, by_hand, no_observer());
       if (!seen.insert(h).second) continue;
       const double d = lattice_discrepancy(h, 211);
       if (expected.empty() || d < least) {
@@ -241,11 +245,12 @@ TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
     }
     GlibcRandom random(seed);
     std::string text;
-    Writer trace(&text);
+    Writer out(&text);
+    TglpTrace trace(out);
     const std::vector<int> chosen =
         choose_generating_vector(4, 211, tglp_draw, {.random = random, .candidates = 12}, trace).h;
     EXPECT_EQ(chosen, expected) << seed;
-    trace.flush();
+    out.flush();
     // The trace holds the chosen vector's own draws, ending with its last component.
     EXPECT_EQ(text.substr(text.rfind("hi = ")), "hi = " + std::to_string(chosen.back()) + "\n");
   }
@@ -253,10 +258,8 @@ TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
 
 TEST(GeneratingVectorSearch, StopsWhenEveryDistinctVectorIsEvaluated) {
   GlibcRandom random(9);
-  std::string text;
-  Writer trace(&text);
-  const VectorChoice choice =
-      choose_generating_vector(2, 101, tglp_draw, {.random = random, .candidates = 1000}, trace);
+  const VectorChoice choice = choose_generating_vector(
+      2, 101, tglp_draw, {.random = random, .candidates = 1000}, no_observer());
   const std::vector<int>& chosen = choice.h;
   EXPECT_EQ(choice.compared, 40);
   EXPECT_EQ(chosen, (std::vector<int>{1, 83}));  // the best primitive root of 101
@@ -289,11 +292,9 @@ TEST(Units, PassExactlyTheResiduesPrimeToTheModulus) {
 
 TEST(Units, GeneratingVectorsOfACompositeModulusHoldOnlyDistinctUnits) {
   GlibcRandom random(4);
-  std::string text;
-  Writer trace(&text);
   for (int n : {100, 210, 243, 1024}) {
     const std::vector<int> h =
-        generating_vector(5, n, random, trace, nullptr, ComponentTest::kUnit);
+        generating_vector(5, n, random, no_observer(), false, ComponentTest::kUnit);
     EXPECT_EQ(std::set<int>(h.begin(), h.end()).size(), 5u) << n;
     for (int component : h) EXPECT_EQ(std::gcd(component, n), 1) << n;
   }

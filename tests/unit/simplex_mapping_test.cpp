@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "common/runs.h"
+#include "math/good_lattice.h"
 
 namespace simplex_weights::detail {
 
 using cli::RowPrinter;
+using cli::TglpTrace;
 
 namespace {
 
@@ -138,28 +140,26 @@ TEST(CubeToSimplex, NegativeCoordinatePropagatesNaN) {
   EXPECT_TRUE(std::isnan(w[2]));
 }
 
-TEST(Transformation, TracesBetweenRulersAndWritesFixedRows) {
-  std::string rows;
-  std::string trace_text;
-  {
-    Writer stream(&rows);
-    Writer trace(&trace_text);
-    const double cube[] = {0.1, 0.9};
-    double weights[4];
-    RowPrinter printer(stream, RowFormat::kFixed);
-    transformation(printer, trace, 2, 2, cube, weights);
+TEST(LatticeSimplexRows, TheTraceShowsThePointsThenTheRowsBetweenRulers) {
+  const std::string points =
+      "_______________________\n0.250000\t\n0.750000\t\n_______________________\n";
+  const std::string rows_trace =
+      "===========================\n0.750000 \t0.250000 \t\n0.250000 \t0.750000 \t\n"
+      "===========================\n";
+  for (bool quiet : {false, true}) {
+    std::string rows;
+    std::string trace_text;
+    {
+      Writer stream(&rows);
+      Writer out(&trace_text);
+      Writer discard(-1, Writer::Kind::kDiscard);
+      TglpTrace trace(quiet ? discard : out);
+      RowPrinter printer(stream, RowFormat::kFixed);
+      lattice_simplex_rows({1}, 2, printer, trace);
+    }
+    EXPECT_EQ(rows, "0.750000 0.250000 \n0.250000 0.750000 \n");
+    EXPECT_EQ(trace_text, quiet ? "" : points + rows_trace);
   }
-  EXPECT_EQ(rows, "0.900000 0.100000 \n0.100000 0.900000 \n");
-  EXPECT_EQ(trace_text,
-            "===========================\n0.900000 \t0.100000 \t\n0.100000 \t0.900000 \t\n"
-            "===========================\n");
-  std::string empty;
-  {
-    Writer trace(&empty);
-    CollectingSink none;
-    transformation(none, trace, 3, 0, nullptr, nullptr);
-  }
-  EXPECT_EQ(empty, "===========================\n===========================\n");
 }
 
 }  // namespace

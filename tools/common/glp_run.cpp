@@ -29,7 +29,10 @@ void run_glp_points(int m, int N, Run& run) {
                           kStandardMessages, run.options.digits);
   if (writes_header(run, true)) write_header(publication.rows(), N, m);  // one row per point
   RowPrinter rows(publication.rows(), RowFormat::kScientific);
-  report_search(run, cube_lattice::glp(rows, run.trace, m, N, vector_draw(run, false)));
+  CubeTrace trace(run.trace);
+  const VectorChoice choice = cube_lattice::choose_vector(m, N, vector_draw(run, false), trace);
+  cube_lattice::cube_rows(choice.h, N, rows, trace);
+  report_search(run, choice);
   publication.open_final();
   publication.finish();
   print_self_test(run.trace);

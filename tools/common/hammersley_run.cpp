@@ -1,5 +1,8 @@
 #include "common/publication.h"
 #include "common/runs.h"
+#include "support/arguments.h"
+#include "support/filling_sink.h"
+#include "text/rows.h"
 
 namespace simplex_weights::cli {
 
@@ -11,18 +14,33 @@ constexpr FileMessages kHammersleyMessages = {"Error! File %s could not be opene
 
 }  // namespace
 
-void run_hammersley(const HammersleyBuild& build, int k, int N, Run& run) {
+std::string hammersley_argument_help() {
+  return "  numObjectives     number of objectives k, " +
+         range_text(kMinObjectives, kMaxObjectives) +
+         "\n  numWeightVectors  number of weight vectors N (k * N at most " +
+         std::to_string(kMaxValues) + "; N <= 0 writes no rows)\n";
+}
+
+std::string hammersley_file_name(const HammersleyProgram& program, int k, int N) {
+  return file_name(k <= 9 ? program.short_pattern : program.long_pattern, k, N);
+}
+
+void run_hammersley(const HammersleyProgram& program, int k, int N, Run& run) {
   check_hammersley_arguments(k, N);
-  if (build.traces_and_heads && !run.trace.discards()) {
-    trace_sums(build, k, N, run.trace);
+  if (program.traces_and_heads && !run.trace.discards()) {
+    // Every row's sum is traced before the weight file is opened: the rows are computed twice
+    // rather than held.
+    SumTrace sums(run.trace);
+    DiscardingSink nowhere;
+    hammersley_rows(program.build, k, N, 0, N, nowhere, sums);
     run.trace.flush();
   }
   const long long count = N > 0 ? N : 0;
-  Publication publication(weight_file_path(run, hammersley_file_name(build, k, N), k, count), false,
-                          kHammersleyMessages, run.options.digits);
-  if (writes_header(run, build.traces_and_heads)) write_header(publication.rows(), N, k);
+  Publication publication(weight_file_path(run, hammersley_file_name(program, k, N), k, count),
+                          false, kHammersleyMessages, run.options.digits);
+  if (writes_header(run, program.traces_and_heads)) write_header(publication.rows(), N, k);
   RowPrinter rows(publication.rows(), RowFormat::kFixedSeparated, run.options.exact_sums);
-  hammersley_rows(build, k, N, rows);
+  hammersley_rows(program.build, k, N, 0, N, rows);
   publication.open_final();
   publication.finish();
 }

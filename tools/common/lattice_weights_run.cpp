@@ -1,22 +1,38 @@
 #include "common/publication.h"
 #include "common/runs.h"
+#include "support/arguments.h"
 #include "support/failure.h"
+#include "text/rows.h"
 
 namespace simplex_weights::cli {
 
 using namespace simplex_weights::detail;
 
-void run_lattice_weights(const LatticeBuild& build, int m, int N, Run& run) {
+std::string lattice_weights_argument_help() {
+  return "  dimension  number of objectives m, " +
+         range_text(kMinLatticeObjectives, kMaxLatticeObjectives) +
+         "\n  samples    number of weight vectors N (N <= 0 writes a header-only file)\n";
+}
+
+void run_lattice_weights(const LatticeWeightsProgram& program, int m, int N, Run& run) {
   check_lattice_weights_arguments(m);
   const int count = N > 0 ? N : 0;
   Publication publication(weight_file_path(run, staged_file_name("gwud", m, N), m, count), true,
                           kStandardMessages, run.options.digits);
   // The header comes first: the count is known before the rows, one per sample.
   if (writes_header(run, true)) write_header(publication.rows(), count, m);
-  RowPrinter rows(publication.rows(), RowFormat::kScientific, run.options.exact_sums);
-  if (LowSequences_lattices_weights(rows, N, m, build, run.trace) != count) {
-    throw Failure("Error... the run wrote another number of rows than its header states\n");
-  }
+  run.trace.text("trans = ");
+  run.trace.fixed(kLatticeConstants[6]);
+  run.trace.put('\n');
+  CoordinateTrace coordinates(run.trace);
+  Observer& observer = program.full_trace ? static_cast<Observer&>(coordinates) : no_observer();
+  // A point is cheap to form again, so none is held: the traced build first traces every
+  // point, then forms each again (the same doubles) as it maps it.
+  if (observer.observing()) lattice_weight_points(m, N, observer);
+  RowPrinter printer(publication.rows(), RowFormat::kScientific, run.options.exact_sums);
+  CountingSink rows(printer);
+  lattice_weight_rows(program.build, m, N, 0, count, rows, observer);
+  check_row_count(rows.rows(), count);
   publication.open_final();
   publication.finish();
 }

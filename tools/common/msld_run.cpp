@@ -1,7 +1,7 @@
 #include "common/publication.h"
 #include "common/runs.h"
 #include "constructions/simplex_lattice.h"
-#include "support/failure.h"
+#include "text/rows.h"
 
 namespace simplex_weights::cli {
 
@@ -25,15 +25,13 @@ void run_msld_weights(int M, int K, Run& run) {
   RowPrinter printer(publication.rows(), RowFormat::kFixed, run.options.exact_sums);
   DistinctRows distinct(printer);
   LayerRowWriter rows{run.options.unique ? static_cast<RowSink&>(distinct) : printer, K};
-  simplex_lattice_design(rows, run.trace, M, K);
+  DesignTrace trace(run.trace);
+  simplex_lattice_design(rows, trace, M, K);
   publication.open_final();
   run.trace.text("count ");
   run.trace.integer(rows.count);
   run.trace.put('\n');
-  const long long written = run.options.unique ? distinct.passed() : rows.count;
-  if (written != expected_rows) {
-    throw Failure("Error... the run wrote another number of rows than its header states\n");
-  }
+  check_row_count(run.options.unique ? distinct.passed() : rows.count, expected_rows);
   publication.finish();
 }
 

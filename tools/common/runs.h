@@ -4,6 +4,7 @@
 
 #include "common/program.h"
 #include "common/publication.h"
+#include "common/traces.h"
 #include "constructions/hammersley.h"
 #include "constructions/lattice_weights.h"
 #include "math/good_lattice.h"
@@ -39,12 +40,51 @@ bool writes_header(const Run& run, bool program_default);
 /// simplex and publishes ./output/weight_<m>D_<n>.tglp.
 void run_tglp_weights(int m, int samples, Run& run);
 
+/// What the two Hammersley programs add to their build of the construction.
+struct HammersleyProgram {
+  detail::HammersleyBuild build;
+  bool traces_and_heads;      // "sum = %f\n" per row and the "# N k" header
+  const char* short_pattern;  // file name for k <= 9
+  const char* long_pattern;   // file name for k > 9
+};
+inline constexpr HammersleyProgram kUdhProgram = {
+    .build = detail::kUdhWeights,
+    .traces_and_heads = true,
+    .short_pattern = "./output/weight_0%dD_%d.udh",
+    .long_pattern = "./output/weight_%dD_%d.udh",
+};
+inline constexpr HammersleyProgram kUdhProductProgram = {
+    .build = detail::kUdhWeightsProd,
+    .traces_and_heads = false,
+    .short_pattern = "weight_0%dD_%d.udh",
+    .long_pattern = "weight_%dD_%d.udh",
+};
+
+/// The --help lines of the Hammersley programs' two arguments, with their ranges.
+std::string hammersley_argument_help();
+
+/// The weight file's name for k and N.
+std::string hammersley_file_name(const HammersleyProgram& program, int k, int N);
+
 /// udh_weights and udh_weights_prod: the traced build traces every row's sum before it opens
 /// the weight file, then computes the rows again to write them.
-void run_hammersley(const detail::HammersleyBuild& build, int k, int N, Run& run);
+void run_hammersley(const HammersleyProgram& program, int k, int N, Run& run);
+
+/// What the two irrational-constant programs add to their build of the construction.
+struct LatticeWeightsProgram {
+  detail::LatticeBuild build;
+  bool full_trace;  // "value", "B" and "sum" lines besides the trans line
+};
+inline constexpr LatticeWeightsProgram kGwudProgram = {.build = detail::kGwudWeights,
+                                                       .full_trace = true};
+inline constexpr LatticeWeightsProgram kGwudProductProgram = {.build = detail::kGwudWeightsProd,
+                                                              .full_trace = false};
+
+/// The --help lines of the irrational-constant programs' two arguments, with their ranges.
+std::string lattice_weights_argument_help();
 
 /// gwud_weights and gwud_weights_prod: ./output/weight_<m>D_<N>.gwud headed by "# count m".
-void run_lattice_weights(const detail::LatticeBuild& build, int m, int N, Run& run);
+void run_lattice_weights(const LatticeWeightsProgram& program, int m, int N, Run& run);
 
 /// msld_weights: ./output/weight_<M>D_<K>.msld headed by "# count M".
 void run_msld_weights(int M, int K, Run& run);
@@ -65,5 +105,26 @@ void warn_composite_modulus(const char* program, const char* symbol, int n, cons
 
 /// After a search, the line on standard error that names the chosen vector.
 void report_search(const Run& run, const detail::VectorChoice& choice);
+
+/// That line: "<program>: best of <count> generating vectors...".
+std::string search_summary(const char* program, const detail::VectorChoice& choice);
+
+/// Rows handed on and counted, so that a run can check them against its header.
+class CountingSink final : public RowSink {
+ public:
+  explicit CountingSink(RowSink& next) : next_(next) {}
+  void row(const double* values, int count) override {
+    next_.row(values, count);
+    ++rows_;
+  }
+  long long rows() const { return rows_; }
+
+ private:
+  RowSink& next_;
+  long long rows_ = 0;
+};
+
+/// Throws the failure of a run whose rows disagree with the count its header states.
+void check_row_count(long long written, long long stated);
 
 }  // namespace simplex_weights::cli

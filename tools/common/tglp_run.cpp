@@ -3,12 +3,12 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "common/prime_table.h"
 #include "common/runs.h"
 #include "math/good_lattice.h"
-#include "math/simplex_mapping.h"
-#include "support/memory.h"
+#include "support/failure.h"
 #include "text/rows.h"
 
 namespace simplex_weights::cli {
@@ -49,31 +49,60 @@ void warn_composite_modulus(const char* program, const char* symbol, int n, cons
   say(line);
 }
 
+namespace {
+
+std::string vector_text(const std::vector<int>& h) {
+  std::string text = "(";
+  for (std::size_t j = 0; j < h.size(); ++j) text += (j > 0 ? ", " : "") + std::to_string(h[j]);
+  return text + ")";
+}
+
+}  // namespace
+
+std::string search_summary(const char* program, const VectorChoice& choice) {
+  char figure[160];
+  if (choice.on_simplex) {
+    std::snprintf(figure, sizeof figure, ", CD2 = %.2e, coverage/closest = %.2f (%.3g / %.3g)\n",
+                  choice.discrepancy, choice.coverage / choice.closest, choice.coverage,
+                  choice.closest);
+    return std::string(program) + ": best of " + std::to_string(choice.compared) +
+           " generating vectors: " + vector_text(choice.h) + figure;
+  }
+  std::snprintf(figure, sizeof figure, "%g", choice.discrepancy);
+  return std::string(program) + ": best of " + std::to_string(choice.compared) +
+         " generating vectors by CD2: " + vector_text(choice.h) + ", CD2 = " + figure + "\n";
+}
+
 void report_search(const Run& run, const VectorChoice& choice) {
   if (run.options.search > 1) say(search_summary(run.program, choice));
 }
 
+void check_row_count(long long written, long long stated) {
+  if (written != stated) {
+    throw Failure("Error... the run wrote another number of rows than its header states\n");
+  }
+}
+
 void run_tglp_weights(int m, int samples, Run& run) {
-  Writer& trace = run.trace;
   check_lattice_arguments(m, samples, kMinTglpDimension);
   const int n =
       run.options.exact ? samples : choose_modulus(readPrimes(samples, run.invocation), samples);
   if (!run.options.units && !is_prime(n)) {
     warn_composite_modulus(run.program, "n", n, " from the prime table");
   }
-  trace.text("value = ");
-  trace.integer(n);
-  trace.put('\n');
+  run.trace.text("value = ");
+  run.trace.integer(n);
+  run.trace.put('\n');
 
   Publication publication(weight_file_path(run, staged_file_name("tglp", m, n), m, n), true,
                           kStandardMessages, run.options.digits);
   if (writes_header(run, false)) write_header(publication.rows(), n, m);
-  const std::size_t points = static_cast<std::size_t>(n);
-  const auto cube = allocate_for_overwrite<double>(static_cast<std::size_t>(m - 1) * points);
-  report_search(run, glp(trace, m - 1, n, cube.get(), vector_draw(run, true)));
-  const auto weight_vectors = allocate_for_overwrite<double>(static_cast<std::size_t>(m) * points);
+  TglpTrace trace(run.trace);
+  const VectorChoice choice =
+      choose_generating_vector(m - 1, n, tglp_candidate, vector_draw(run, true), trace);
+  report_search(run, choice);
   RowPrinter rows(publication.rows(), RowFormat::kFixed, run.options.exact_sums);
-  transformation(rows, trace, m, n, cube.get(), weight_vectors.get());
+  lattice_simplex_rows(choice.h, n, rows, trace);
   publication.open_final();
   publication.finish();
 }
