@@ -98,7 +98,7 @@ BENCHMARK(format_integers);
 
 void radical_inverse_sequences_k10(benchmark::State& state) {
   std::vector<simplex_weights::detail::RadicalInverseTable> tables;
-  for (int j = 0; j < 8; ++j) tables.emplace_back(simplex_weights::detail::P[j]);
+  for (int j = 0; j < 8; ++j) tables.emplace_back(simplex_weights::detail::kRadicalInverseBases[j]);
   std::vector<simplex_weights::detail::RadicalInverseSequence> sequences(tables.begin(),
                                                                          tables.end());
   std::vector<double> u(8);

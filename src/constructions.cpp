@@ -9,8 +9,8 @@
 
 #include "constructions/glp_cube.h"
 #include "constructions/hammersley.h"
-#include "constructions/lattice_weights.h"
-#include "constructions/simplex_lattice.h"
+#include "constructions/irrational_set.h"
+#include "constructions/layered_design.h"
 #include "math/good_lattice.h"
 #include "simplex_weights/errors.h"
 #include "simplex_weights/random.h"
@@ -96,11 +96,11 @@ WeightSet hammersley_set(const HammersleyBuild& build, int k, int N) {
   });
 }
 
-WeightSet lattice_weights_set(const LatticeBuild& build, int m, int N) {
-  check_lattice_weights_arguments(m);
+WeightSet irrational_set(const IrrationalBuild& build, int m, int N) {
+  check_irrational_arguments(m);
   return independent_rows(N, m, [&](int first, int last, double* out) {
     FillingSink block(out);
-    lattice_weight_rows(build, m, N, first, last, block);
+    irrational_rows(build, m, N, first, last, block);
   });
 }
 
@@ -139,11 +139,11 @@ WeightSet udh_product(int k, int N, const Options& /*options*/) {
 }
 
 WeightSet gwud(int m, int N, const Options& /*options*/) {
-  return lattice_weights_set(kGwudWeights, m, N);
+  return irrational_set(kGwudWeights, m, N);
 }
 
 WeightSet gwud_product(int m, int N, const Options& /*options*/) {
-  return lattice_weights_set(kGwudWeightsProd, m, N);
+  return irrational_set(kGwudWeightsProd, m, N);
 }
 
 WeightSet msld(int M, int K, const Options& options) {
@@ -157,7 +157,7 @@ WeightSet msld(int M, int K, const Options& options) {
            .columns = columns,
            .values = allocate_values(static_cast<std::size_t>(rows) * columns)};
     FillingSink head(set.values.data());
-    LayerRowWriter head_rows{head, K};
+    DesignRows head_rows{head, K};
     design_head_rows(head_rows, no_observer(), M);
     const std::size_t block = static_cast<std::size_t>(3LL * K * (K + 1) / 2) * columns;
     double* first_block = set.values.data() + (columns + 1) * columns;
@@ -166,14 +166,14 @@ WeightSet msld(int M, int K, const Options& options) {
         M, block, first_block,
         [&](int first, int last, double* out) {
           FillingSink sink(out);
-          LayerRowWriter edges{sink, K};
+          DesignRows edges{sink, K};
           for (int i = first; i < last; ++i) design_vertex_rows(edges, no_observer(), M, K, i);
         },
         vertices_per_thread);
   } else {
     CollectingSink sink(static_cast<std::size_t>(rows), columns);
-    LayerRowWriter layer_rows{sink, K};
-    simplex_lattice_design(layer_rows, no_observer(), M, K);
+    DesignRows layer_rows{sink, K};
+    layered_design_rows(layer_rows, no_observer(), M, K);
     set = sink.take();
     set.columns = columns;
   }
@@ -227,7 +227,7 @@ long long planned_rows(Construction construction, int first, int second, const O
       return std::max(second, 0);
     case Construction::kGwud:
     case Construction::kGwudProduct:
-      check_lattice_weights_arguments(first);
+      check_irrational_arguments(first);
       return std::max(second, 0);
     case Construction::kMsld:
       if (options.unique) {

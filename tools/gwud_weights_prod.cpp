@@ -2,7 +2,7 @@
 #include "common/exit_status.h"
 #include "common/program.h"
 #include "common/runs.h"
-#include "constructions/lattice_weights.h"
+#include "constructions/irrational_set.h"
 
 namespace simplex_weights::cli {
 namespace {
@@ -13,7 +13,7 @@ const ProgramInfo kProgram{
     .name = "gwud_weights_prod",
     .syntax = "Syntax: %s dimension samples\n",
     .failure_status = kExitFailure,
-    .argument_help = lattice_weights_argument_help(),
+    .argument_help = irrational_argument_help(),
 };
 
 }  // namespace
@@ -22,7 +22,6 @@ const ProgramInfo kProgram{
 int main(int argc, char** argv) {
   return simplex_weights::cli::run_program(
       simplex_weights::cli::kProgram, argc, argv, [](int m, int N, simplex_weights::cli::Run& run) {
-        simplex_weights::cli::run_lattice_weights(simplex_weights::cli::kGwudProductProgram, m, N,
-                                                  run);
+        simplex_weights::cli::run_irrational(simplex_weights::cli::kGwudProductProgram, m, N, run);
       });
 }

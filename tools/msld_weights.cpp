@@ -4,7 +4,7 @@
 #include "common/exit_status.h"
 #include "common/program.h"
 #include "common/runs.h"
-#include "constructions/simplex_lattice.h"
+#include "constructions/layered_design.h"
 
 namespace simplex_weights::cli {
 namespace {

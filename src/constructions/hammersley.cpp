@@ -9,10 +9,10 @@
 namespace simplex_weights::detail {
 namespace {
 
-// The tables of the k - 2 radical-inverse coordinates, bases P[0], P[1], ...
+// The tables of the k - 2 radical-inverse coordinates, bases kRadicalInverseBases[0], [1], ...
 std::vector<RadicalInverseTable> radical_inverse_tables(int k) {
   std::vector<RadicalInverseTable> tables;
-  for (int j = 1; j <= k - 2; ++j) tables.emplace_back(P[j - 1]);
+  for (int j = 1; j <= k - 2; ++j) tables.emplace_back(kRadicalInverseBases[j - 1]);
   return tables;
 }
 

@@ -9,8 +9,8 @@
 namespace simplex_weights::detail {
 
 /// Bases of the radical-inverse coordinates: the first twenty primes.
-inline constexpr int P[20] = {2,  3,  5,  7,  11, 13, 17, 19, 23, 29,
-                              31, 37, 41, 43, 47, 53, 59, 61, 67, 71};
+inline constexpr int kRadicalInverseBases[20] = {2,  3,  5,  7,  11, 13, 17, 19, 23, 29,
+                                                 31, 37, 41, 43, 47, 53, 59, 61, 67, 71};
 /// Smallest and largest number of objectives: one base per coordinate after the first.
 inline constexpr int kMinObjectives = 1;
 inline constexpr int kMaxObjectives = 22;

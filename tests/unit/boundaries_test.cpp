@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "constructions/hammersley.h"
-#include "constructions/simplex_lattice.h"
+#include "constructions/layered_design.h"
 #include "inspect/checks.h"
 #include "inspect/reading.h"
 #include "math/good_lattice.h"

@@ -9,8 +9,8 @@
 
 #include "common/runs.h"
 #include "constructions/hammersley.h"
-#include "constructions/lattice_weights.h"
-#include "constructions/simplex_lattice.h"
+#include "constructions/irrational_set.h"
+#include "constructions/layered_design.h"
 
 namespace simplex_weights::cli {
 
@@ -30,7 +30,7 @@ TEST(RadicalInverse, MatchesHandValues) {
 }
 
 TEST(RadicalInverse, SequencesGiveTheDigitLoopBitForBit) {
-  for (int b : P) {
+  for (int b : kRadicalInverseBases) {
     const RadicalInverseTable table(b);
     RadicalInverseSequence sequence(table);
     for (int n = 1; n <= 300000; ++n) {
@@ -59,8 +59,8 @@ TEST(HammersleyRows, WorkedExampleOfThreeObjectivesAndFourVectors) {
   }
 }
 
-TEST(LatticeConstants, AreTheNamedIrrationalsWithinAFewUnits) {
-  const double* c = kLatticeConstants;
+TEST(IrrationalConstants, AreTheNamedIrrationalsWithinAFewUnits) {
+  const double* c = kIrrationalConstants;
   const auto near = [](double x, double y) { return std::fabs(x - y) <= 4 * 0x1p-52 * y; };
   EXPECT_TRUE(near(c[0], std::acos(-1.0)));
   EXPECT_TRUE(near(c[1] * c[1], 2.0));
@@ -74,13 +74,13 @@ TEST(LatticeConstants, AreTheNamedIrrationalsWithinAFewUnits) {
   for (int j = 1; j < 9; ++j) EXPECT_NE(c[j], std::floor(c[j])) << j;
 }
 
-TEST(Lattice, FirstCoordinateStepsEvenlyAndTheOthersStayInTheUnitInterval) {
+TEST(IrrationalSet, FirstCoordinateStepsEvenlyAndTheOthersStayInTheUnitInterval) {
   for (int N : {1, 2, 7, 1000}) {
     for (int i = 0; i < N; ++i) {
-      EXPECT_EQ(lattice(i, 0, N, kLatticeConstants[0]),
+      EXPECT_EQ(irrational_coordinate(i, 0, N, kIrrationalConstants[0]),
                 static_cast<double>(i + 1) / static_cast<double>(N));
       for (int j = 1; j < 9; ++j) {
-        const double x = lattice(i, j, N, kLatticeConstants[j]);
+        const double x = irrational_coordinate(i, j, N, kIrrationalConstants[j]);
         ASSERT_TRUE(x >= 0.0 && x < 1.0) << i << " " << j;
       }
     }
@@ -88,14 +88,14 @@ TEST(Lattice, FirstCoordinateStepsEvenlyAndTheOthersStayInTheUnitInterval) {
   EXPECT_EQ(fractional_part(-0.25), 0.75);
 }
 
-TEST(LatticeWeights, BuildsAgreeOnAllButTheLastColumn) {
+TEST(IrrationalSet, BuildsAgreeOnAllButTheLastColumn) {
   for (int m = 2; m <= 10; ++m) {
     std::string full, product;
     {
       Writer a(&full), b(&product);
       RowPrinter a_rows(a, RowFormat::kScientific), b_rows(b, RowFormat::kScientific);
-      lattice_weight_rows(kGwudWeights, m, 50, 0, 50, a_rows);
-      lattice_weight_rows(kGwudWeightsProd, m, 50, 0, 50, b_rows);
+      irrational_rows(kGwudWeights, m, 50, 0, 50, a_rows);
+      irrational_rows(kGwudWeightsProd, m, 50, 0, 50, b_rows);
     }
     std::size_t a = 0, b = 0;
     for (int row = 0; row < 50; ++row) {
@@ -130,8 +130,8 @@ TEST(MultiLayerDesign, FourObjectivesOneLayerGiveVerticesCentroidAndEdgeMidpoint
   {
     Writer stream(&rows_text);
     RowPrinter printer(stream, RowFormat::kFixed);
-    LayerRowWriter rows{printer, 1};
-    simplex_lattice_design(rows, no_observer(), 4, 1);
+    DesignRows rows{printer, 1};
+    layered_design_rows(rows, no_observer(), 4, 1);
   }
   const std::string e[4] = {
       "1.000000 0.000000 0.000000 0.000000 \n", "0.000000 1.000000 0.000000 0.000000 \n",
@@ -150,8 +150,8 @@ TEST(MultiLayerDesign, WrittenRowsMatchTheCount) {
       std::string rows_text;
       Writer stream(&rows_text);
       RowPrinter printer(stream, RowFormat::kFixed);
-      LayerRowWriter rows{printer, K};
-      simplex_lattice_design(rows, no_observer(), M, K);
+      DesignRows rows{printer, K};
+      layered_design_rows(rows, no_observer(), M, K);
       stream.flush();
       EXPECT_EQ(rows.count, design_row_count(M, K));
       EXPECT_EQ(static_cast<long long>(std::count(rows_text.begin(), rows_text.end(), '\n')),

@@ -12,8 +12,8 @@
 
 #include "common/prime_table.h"
 #include "common/traces.h"
-#include "text/writer.h"
 #include "support/failure.h"
+#include "text/writer.h"
 
 namespace simplex_weights::cli {
 

@@ -6,7 +6,7 @@
 #include "common/publication.h"
 #include "common/traces.h"
 #include "constructions/hammersley.h"
-#include "constructions/lattice_weights.h"
+#include "constructions/irrational_set.h"
 #include "math/good_lattice.h"
 #include "simplex_weights/weight_set.h"
 #include "text/rows.h"
@@ -71,20 +71,20 @@ std::string hammersley_file_name(const HammersleyProgram& program, int k, int N)
 void run_hammersley(const HammersleyProgram& program, int k, int N, Run& run);
 
 /// What the two irrational-constant programs add to their build of the construction.
-struct LatticeWeightsProgram {
-  detail::LatticeBuild build;
+struct IrrationalProgram {
+  detail::IrrationalBuild build;
   bool full_trace;  // "value", "B" and "sum" lines besides the trans line
 };
-inline constexpr LatticeWeightsProgram kGwudProgram = {.build = detail::kGwudWeights,
-                                                       .full_trace = true};
-inline constexpr LatticeWeightsProgram kGwudProductProgram = {.build = detail::kGwudWeightsProd,
-                                                              .full_trace = false};
+inline constexpr IrrationalProgram kGwudProgram = {.build = detail::kGwudWeights,
+                                                   .full_trace = true};
+inline constexpr IrrationalProgram kGwudProductProgram = {.build = detail::kGwudWeightsProd,
+                                                          .full_trace = false};
 
 /// The --help lines of the irrational-constant programs' two arguments, with their ranges.
-std::string lattice_weights_argument_help();
+std::string irrational_argument_help();
 
 /// gwud_weights and gwud_weights_prod: ./output/weight_<m>D_<N>.gwud headed by "# count m".
-void run_lattice_weights(const LatticeWeightsProgram& program, int m, int N, Run& run);
+void run_irrational(const IrrationalProgram& program, int m, int N, Run& run);
 
 /// msld_weights: ./output/weight_<M>D_<K>.msld headed by "# count M".
 void run_msld_weights(int M, int K, Run& run);

@@ -1,4 +1,4 @@
-#include "constructions/simplex_lattice.h"
+#include "constructions/layered_design.h"
 
 #include <cstddef>
 #include <string>
@@ -9,7 +9,7 @@
 namespace simplex_weights::detail {
 namespace {
 
-void two_objective_lattice(LayerRowWriter& rows, int M, int K) {
+void two_objective_lattice(DesignRows& rows, int M, int K) {
   std::vector<double> x(static_cast<std::size_t>(M), 0.0);
   x[0] = K;
   int p = 0;
@@ -35,7 +35,7 @@ void two_objective_lattice(LayerRowWriter& rows, int M, int K) {
 
 }  // namespace
 
-void LayerRowWriter::print(const double* values, int n) {
+void DesignRows::print(const double* values, int n) {
   if (n == 2) {
     const double scaled[2] = {values[0] / static_cast<double>(K),
                               values[1] / static_cast<double>(K)};
@@ -65,7 +65,7 @@ long long design_distinct_row_count(int M, int K) {
   return 1 + static_cast<long long>(M) * K + static_cast<long long>(M) * K * (K + 1) / 2;
 }
 
-void design_head_rows(LayerRowWriter& rows, Observer& observer, int M) {
+void design_head_rows(DesignRows& rows, Observer& observer, int M) {
   const std::size_t width = static_cast<std::size_t>(M);
   const double centroid = 1.0 / static_cast<double>(M);
   std::vector<double> vertex(width, 0.0);
@@ -80,7 +80,7 @@ void design_head_rows(LayerRowWriter& rows, Observer& observer, int M) {
   observer.design_vertices_end();
 }
 
-void design_vertex_rows(LayerRowWriter& rows, Observer& observer, int M, int K, int i) {
+void design_vertex_rows(DesignRows& rows, Observer& observer, int M, int K, int i) {
   const std::size_t width = static_cast<std::size_t>(M);
   const std::size_t next = static_cast<std::size_t>(i + 1 == M ? 0 : i + 1);
   const double c = 1.0 / static_cast<double>(M);
@@ -108,7 +108,7 @@ void design_vertex_rows(LayerRowWriter& rows, Observer& observer, int M, int K, 
   }
 }
 
-void simplex_lattice_design(LayerRowWriter& rows, Observer& observer, int M, int K) {
+void layered_design_rows(DesignRows& rows, Observer& observer, int M, int K) {
   if (M == 2) {
     two_objective_lattice(rows, M, K);
     return;

@@ -1,4 +1,4 @@
-#include "constructions/lattice_weights.h"
+#include "constructions/irrational_set.h"
 
 #include <cmath>
 #include <cstddef>
@@ -13,19 +13,20 @@ namespace simplex_weights::detail {
 
 double fractional_part(double x) { return x - std::floor(x); }
 
-double lattice(int i, int j, int N, double c) {
+double irrational_coordinate(int i, int j, int N, double c) {
   return j == 0 ? static_cast<double>(i + 1) / static_cast<double>(N)
                 : fractional_part(static_cast<double>(i + 1) * c);
 }
 
-void lattice_weight_points(int m, int N, Observer& observer) {
+void irrational_points(int m, int N, Observer& observer) {
   for (int i = 0; i < N; ++i) {
-    for (int j = 0; j < m - 1; ++j) observer.coordinate(lattice(i, j, N, kLatticeConstants[j]));
+    for (int j = 0; j < m - 1; ++j)
+      observer.coordinate(irrational_coordinate(i, j, N, kIrrationalConstants[j]));
   }
 }
 
-void lattice_weight_rows(const LatticeBuild& build, int m, int N, int first, int last,
-                         RowSink& rows, Observer& observer) {
+void irrational_rows(const IrrationalBuild& build, int m, int N, int first, int last, RowSink& rows,
+                     Observer& observer) {
   SimplexMapping mapping(
       m, MultiplicationOrder::kProductFirst,
       build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
@@ -35,7 +36,7 @@ void lattice_weight_rows(const LatticeBuild& build, int m, int N, int first, int
   double partial_sum = 0;
   for (int i = first; i < last; ++i) {
     for (int j = 0; j < m - 1; ++j) {
-      u[static_cast<std::size_t>(j)] = lattice(i, j, N, kLatticeConstants[j]);
+      u[static_cast<std::size_t>(j)] = irrational_coordinate(i, j, N, kIrrationalConstants[j]);
     }
     mapping.map(u.data(), w.data(), sums ? &partial_sum : nullptr);
     if (sums) observer.row_sum(partial_sum);
@@ -44,10 +45,10 @@ void lattice_weight_rows(const LatticeBuild& build, int m, int N, int first, int
   }
 }
 
-void check_lattice_weights_arguments(int m) {
-  if (m < kMinLatticeObjectives || m > kMaxLatticeObjectives) {
+void check_irrational_arguments(int m) {
+  if (m < kMinIrrationalObjectives || m > kMaxIrrationalObjectives) {
     throw InvalidArgument(
-        range_message("the dimension", kMinLatticeObjectives, kMaxLatticeObjectives));
+        range_message("the dimension", kMinIrrationalObjectives, kMaxIrrationalObjectives));
   }
 }
 

@@ -1,6 +1,6 @@
 #include "common/publication.h"
 #include "common/runs.h"
-#include "constructions/simplex_lattice.h"
+#include "constructions/layered_design.h"
 #include "text/rows.h"
 
 namespace simplex_weights::cli {
@@ -24,9 +24,9 @@ void run_msld_weights(int M, int K, Run& run) {
   if (writes_header(run, true)) write_header(publication.rows(), expected_rows, M);
   RowPrinter printer(publication.rows(), RowFormat::kFixed, run.options.exact_sums);
   DistinctRows distinct(printer);
-  LayerRowWriter rows{run.options.unique ? static_cast<RowSink&>(distinct) : printer, K};
+  DesignRows rows{run.options.unique ? static_cast<RowSink&>(distinct) : printer, K};
   DesignTrace trace(run.trace);
-  simplex_lattice_design(rows, trace, M, K);
+  layered_design_rows(rows, trace, M, K);
   publication.open_final();
   run.trace.text("count ");
   run.trace.integer(rows.count);

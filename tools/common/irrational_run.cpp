@@ -8,30 +8,30 @@ namespace simplex_weights::cli {
 
 using namespace simplex_weights::detail;
 
-std::string lattice_weights_argument_help() {
+std::string irrational_argument_help() {
   return "  dimension  number of objectives m, " +
-         range_text(kMinLatticeObjectives, kMaxLatticeObjectives) +
+         range_text(kMinIrrationalObjectives, kMaxIrrationalObjectives) +
          "\n  samples    number of weight vectors N (N <= 0 writes a header-only file)\n";
 }
 
-void run_lattice_weights(const LatticeWeightsProgram& program, int m, int N, Run& run) {
-  check_lattice_weights_arguments(m);
+void run_irrational(const IrrationalProgram& program, int m, int N, Run& run) {
+  check_irrational_arguments(m);
   const int count = N > 0 ? N : 0;
   Publication publication(weight_file_path(run, staged_file_name("gwud", m, N), m, count), true,
                           kStandardMessages, run.options.digits);
   // The header comes first: the count is known before the rows, one per sample.
   if (writes_header(run, true)) write_header(publication.rows(), count, m);
   run.trace.text("trans = ");
-  run.trace.fixed(kLatticeConstants[6]);
+  run.trace.fixed(kIrrationalConstants[6]);
   run.trace.put('\n');
   CoordinateTrace coordinates(run.trace);
   Observer& observer = program.full_trace ? static_cast<Observer&>(coordinates) : no_observer();
   // A point is cheap to form again, so none is held: the traced build first traces every
   // point, then forms each again (the same doubles) as it maps it.
-  if (observer.observing()) lattice_weight_points(m, N, observer);
+  if (observer.observing()) irrational_points(m, N, observer);
   RowPrinter printer(publication.rows(), RowFormat::kScientific, run.options.exact_sums);
   CountingSink rows(printer);
-  lattice_weight_rows(program.build, m, N, 0, count, rows, observer);
+  irrational_rows(program.build, m, N, 0, count, rows, observer);
   check_row_count(rows.rows(), count);
   publication.open_final();
   publication.finish();

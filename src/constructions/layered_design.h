@@ -7,7 +7,7 @@
 namespace simplex_weights::detail {
 
 /// The design's rows on their way to a sink: two-value rows divided by K, every row counted.
-struct LayerRowWriter {
+struct DesignRows {
   RowSink& sink;
   int K;
   long long count = 0;
@@ -22,16 +22,16 @@ long long design_row_count(int M, int K);
 long long design_distinct_row_count(int M, int K);
 
 /// The design's first rows: the M vertices, then the centroid (M >= 3).
-void design_head_rows(LayerRowWriter& rows, Observer& observer, int M);
+void design_head_rows(DesignRows& rows, Observer& observer, int M);
 
 /// The rows of vertex i's edges over all K layers (M >= 3): on layer r, the edge between the
 /// layer's points toward vertices i and i + 1, and for each of its r inner points the edge's
 /// two ends and the point. Rows M + 1 + i P onwards of the whole design, P = 3 K (K + 1) / 2.
-void design_vertex_rows(LayerRowWriter& rows, Observer& observer, int M, int K, int i);
+void design_vertex_rows(DesignRows& rows, Observer& observer, int M, int K, int i);
 
 /// The whole design: the two-objective lattice for M = 2 (never observed), else the first rows
 /// and every vertex's edges.
-void simplex_lattice_design(LayerRowWriter& rows, Observer& observer, int M, int K);
+void layered_design_rows(DesignRows& rows, Observer& observer, int M, int K);
 
 /// Largest number of rows of one design: the row counter is a signed 32-bit integer.
 inline constexpr long long kMaxDesignRows = 2147483647;
