@@ -54,10 +54,6 @@ py::array_t<double> built(Build build) {
   return to_array(std::move(set));
 }
 
-sw::Options options_of(unsigned seed, int search, bool unique) {
-  return sw::Options{.seed = seed, .search = search, .unique = unique};
-}
-
 sw::Construction construction_named(const std::string& name) {
   static const std::pair<const char*, sw::Construction> kNames[] = {
       {"tglp", sw::Construction::kTglp},
@@ -114,7 +110,9 @@ std::string without_newline(std::string text) {
 
 constexpr const char* kLatticeDoc =
     "seed fixes the generator (the programs' --seed); search > 1 draws that many candidate\n"
-    "generating vectors and keeps the one whose lattice has the least centred L2 discrepancy.";
+    "generating vectors and keeps the best (glp_cube: the least centred L2 discrepancy; tglp:\n"
+    "of the vectors of least discrepancy, the ordering of their components whose rows spread\n"
+    "best on the simplex); units=True draws the further components among the units modulo n.";
 
 }  // namespace
 
@@ -130,7 +128,9 @@ PYBIND11_MODULE(_core, module) {
     } catch (const sw::InvalidArgument& refusal) {
       PyErr_SetString(PyExc_ValueError, without_newline(refusal.what()).c_str());
     } catch (const sw::Error& error) {
-      PyObject* type = error.code() == sw::ErrorCode::kIo ? PyExc_OSError : PyExc_RuntimeError;
+      PyObject* type = error.code() == sw::ErrorCode::kIo            ? PyExc_OSError
+                       : error.code() == sw::ErrorCode::kOutOfMemory ? PyExc_MemoryError
+                                                                     : PyExc_RuntimeError;
       std::string text = without_newline(error.what());
       if (!error.detail().empty()) text += " (" + error.detail() + ")";
       PyErr_SetString(type, text.c_str());
@@ -139,12 +139,17 @@ PYBIND11_MODULE(_core, module) {
 
   module.def(
       "tglp",
-      [](int m, int samples, unsigned seed, int search) {
-        return built([=] { return sw::tglp(m, samples, options_of(seed, search, false)); });
+      [](int m, int samples, unsigned seed, int search, bool units, bool exact) {
+        return built([=] {
+          return sw::tglp(m, samples,
+                          {.seed = seed, .search = search, .units = units, .exact = exact});
+        });
       },
       py::arg("m"), py::arg("samples"), py::kw_only(), py::arg("seed") = 1u, py::arg("search") = 1,
+      py::arg("units") = false, py::arg("exact") = false,
       (std::string("Good lattice points carried onto the simplex: the first prime n >= samples\n"
-                   "rows of m components (tglp_weights m samples). ") +
+                   "rows of m components (tglp_weights m samples); exact=True gives exactly\n"
+                   "samples rows (tglp_weights --exact). ") +
        kLatticeDoc)
           .c_str());
   module.def(
@@ -164,29 +169,34 @@ PYBIND11_MODULE(_core, module) {
   module.def(
       "msld",
       [](int M, int K, bool unique) {
-        return built([=] { return sw::msld(M, K, options_of(1, 1, unique)); });
+        return built([=] { return sw::msld(M, K, {.unique = unique}); });
       },
       py::arg("m"), py::arg("layers"), py::kw_only(), py::arg("unique") = false,
       "Multi-layer simplex-lattice design (msld_weights m layers); unique=True keeps each\n"
       "distinct row once, in the order of first appearance.");
   module.def(
       "glp_cube",
-      [](int m, int n, unsigned seed, int search) {
-        return built([=] { return sw::glp_cube(m, n, options_of(seed, search, false)); });
+      [](int m, int n, unsigned seed, int search, bool units) {
+        return built(
+            [=] { return sw::glp_cube(m, n, {.seed = seed, .search = search, .units = units}); });
       },
       py::arg("m"), py::arg("n"), py::kw_only(), py::arg("seed") = 1u, py::arg("search") = 1,
+      py::arg("units") = false,
       (std::string("The good-lattice-point set of n points in the unit cube of dimension m\n"
                    "(glp_points m n). ") +
        kLatticeDoc)
           .c_str());
   module.def(
       "planned_rows",
-      [](const std::string& name, int first, int second, unsigned seed, int search, bool unique) {
-        return sw::planned_rows(construction_named(name), first, second,
-                                options_of(seed, search, unique));
+      [](const std::string& name, int first, int second, unsigned seed, int search, bool unique,
+         bool units, bool exact) {
+        return sw::planned_rows(
+            construction_named(name), first, second,
+            {.seed = seed, .search = search, .unique = unique, .units = units, .exact = exact});
       },
       py::arg("construction"), py::arg("first"), py::arg("second"), py::kw_only(),
       py::arg("seed") = 1u, py::arg("search") = 1, py::arg("unique") = false,
+      py::arg("units") = false, py::arg("exact") = false,
       "The rows a construction returns for these arguments, known before generating.");
   module.def(
       "figures",

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -24,8 +25,8 @@ namespace simplex_weights {
 using namespace detail;
 namespace {
 
-void check_search(const Options& options) {
-  if (options.search < 1 || options.search > kMaxSearchCandidates) {
+void check_search(int search) {
+  if (search < 1 || search > kMaxSearchCandidates) {
     throw InvalidArgument(
         range_message("the candidate count of the search", 1, kMaxSearchCandidates));
   }
@@ -104,49 +105,40 @@ WeightSet irrational_set(const IrrationalBuild& build, int m, int N) {
   });
 }
 
-ComponentTest component_test(const Options& options) {
-  return options.units || options.exact ? ComponentTest::kUnit : ComponentTest::kPrimitiveRoot;
+ComponentTest component_test(bool units) {
+  return units ? ComponentTest::kUnit : ComponentTest::kPrimitiveRoot;
 }
 
-}  // namespace
-
-WeightSet tglp(int m, int samples, const Options& options) {
-  check_search(options);
+WeightSet build_tglp(int m, int samples, const TglpOptions& options) {
+  check_search(options.search);
   check_lattice_arguments(m, samples, kMinTglpDimension);
   const int n = options.exact ? samples : tglp_modulus(samples);
   const std::size_t points = static_cast<std::size_t>(n);
   const std::size_t columns = static_cast<std::size_t>(m);
   WeightSet set{.rows = points, .columns = columns, .values = allocate_values(points * columns)};
   GlibcRandom random(options.seed);
-  const VectorChoice choice = choose_generating_vector(m - 1, n, tglp_candidate,
-                                                       VectorDraw{.random = random,
-                                                                  .candidates = options.search,
-                                                                  .test = component_test(options),
-                                                                  .on_simplex = true},
-                                                       no_observer());
+  const VectorChoice choice =
+      choose_generating_vector(m - 1, n, tglp_candidate,
+                               VectorDraw{.random = random,
+                                          .candidates = options.search,
+                                          .test = component_test(options.units || options.exact),
+                                          .on_simplex = true},
+                               no_observer());
   // Each cube point is mapped as soon as it is formed: the rows are the only buffer.
   FillingSink rows(set.values.data());
   lattice_simplex_rows(choice.h, n, rows, no_observer());
   return set;
 }
 
-WeightSet udh(int k, int N, const Options& /*options*/) {
-  return hammersley_set(kUdhWeights, k, N);
-}
+WeightSet build_udh(int k, int N) { return hammersley_set(kUdhWeights, k, N); }
 
-WeightSet udh_product(int k, int N, const Options& /*options*/) {
-  return hammersley_set(kUdhWeightsProd, k, N);
-}
+WeightSet build_udh_product(int k, int N) { return hammersley_set(kUdhWeightsProd, k, N); }
 
-WeightSet gwud(int m, int N, const Options& /*options*/) {
-  return irrational_set(kGwudWeights, m, N);
-}
+WeightSet build_gwud(int m, int N) { return irrational_set(kGwudWeights, m, N); }
 
-WeightSet gwud_product(int m, int N, const Options& /*options*/) {
-  return irrational_set(kGwudWeightsProd, m, N);
-}
+WeightSet build_gwud_product(int m, int N) { return irrational_set(kGwudWeightsProd, m, N); }
 
-WeightSet msld(int M, int K, const Options& options) {
+WeightSet build_msld(int M, int K, const DesignOptions& options) {
   const long long rows = check_msld_arguments(M, K);
   const std::size_t columns = static_cast<std::size_t>(M);
   WeightSet set;
@@ -181,36 +173,76 @@ WeightSet msld(int M, int K, const Options& options) {
   return set;
 }
 
-WeightSet glp_cube(int m, int N, const Options& options) {
-  check_search(options);
+WeightSet build_glp_cube(int m, int N, const CubeOptions& options) {
+  check_search(options.search);
   check_lattice_arguments(m, N, cube_lattice::kMinDimension);
   check_allocation<double>(static_cast<std::size_t>(N) * static_cast<std::size_t>(m));
   CollectingSink sink(static_cast<std::size_t>(N), static_cast<std::size_t>(m));
   GlibcRandom random(options.seed);
   const VectorChoice choice = cube_lattice::choose_vector(
       m, N,
-      VectorDraw{.random = random, .candidates = options.search, .test = component_test(options)},
+      VectorDraw{
+          .random = random, .candidates = options.search, .test = component_test(options.units)},
       no_observer());
   cube_lattice::cube_rows(choice.h, N, sink, no_observer());
   return sink.take();
 }
 
+}  // namespace
+
+// Every allocation the constructions make may fail: the caller gets the library's own error.
+template <typename Build>
+WeightSet memory_guarded(Build build) {
+  try {
+    return build();
+  } catch (const std::bad_alloc&) {
+    throw Error(kOutOfMemoryMessage, {}, ErrorCode::kOutOfMemory);
+  }
+}
+
+WeightSet tglp(int m, int samples, const TglpOptions& options) {
+  return memory_guarded([&] { return build_tglp(m, samples, options); });
+}
+WeightSet udh(int k, int N) {
+  return memory_guarded([&] { return build_udh(k, N); });
+}
+WeightSet udh_product(int k, int N) {
+  return memory_guarded([&] { return build_udh_product(k, N); });
+}
+WeightSet gwud(int m, int N) {
+  return memory_guarded([&] { return build_gwud(m, N); });
+}
+WeightSet gwud_product(int m, int N) {
+  return memory_guarded([&] { return build_gwud_product(m, N); });
+}
+WeightSet msld(int M, int K, const DesignOptions& options) {
+  return memory_guarded([&] { return build_msld(M, K, options); });
+}
+WeightSet glp_cube(int m, int N, const CubeOptions& options) {
+  return memory_guarded([&] { return build_glp_cube(m, N, options); });
+}
+
 WeightSet generate(Construction construction, int first, int second, const Options& options) {
   switch (construction) {
     case Construction::kTglp:
-      return tglp(first, second, options);
+      return tglp(first, second,
+                  {.seed = options.seed,
+                   .search = options.search,
+                   .units = options.units,
+                   .exact = options.exact});
     case Construction::kUdh:
-      return udh(first, second, options);
+      return udh(first, second);
     case Construction::kUdhProduct:
-      return udh_product(first, second, options);
+      return udh_product(first, second);
     case Construction::kGwud:
-      return gwud(first, second, options);
+      return gwud(first, second);
     case Construction::kGwudProduct:
-      return gwud_product(first, second, options);
+      return gwud_product(first, second);
     case Construction::kMsld:
-      return msld(first, second, options);
+      return msld(first, second, {.unique = options.unique});
     case Construction::kGlpCube:
-      return glp_cube(first, second, options);
+      return glp_cube(first, second,
+                      {.seed = options.seed, .search = options.search, .units = options.units});
   }
   throw InvalidArgument("Error... unknown construction\n");
 }
@@ -218,7 +250,7 @@ WeightSet generate(Construction construction, int first, int second, const Optio
 long long planned_rows(Construction construction, int first, int second, const Options& options) {
   switch (construction) {
     case Construction::kTglp:
-      check_search(options);
+      check_search(options.search);
       check_lattice_arguments(first, second, kMinTglpDimension);
       return options.exact ? second : tglp_modulus(second);
     case Construction::kUdh:
@@ -236,13 +268,25 @@ long long planned_rows(Construction construction, int first, int second, const O
       }
       return check_msld_arguments(first, second);
     case Construction::kGlpCube:
-      check_search(options);
+      check_search(options.search);
       check_lattice_arguments(first, second, cube_lattice::kMinDimension);
       return second;
   }
   throw InvalidArgument("Error... unknown construction\n");
 }
 
-int planned_columns(Construction /*construction*/, int first) { return first; }
+int planned_columns(Construction construction, int first) {
+  switch (construction) {
+    case Construction::kTglp:
+    case Construction::kUdh:
+    case Construction::kUdhProduct:
+    case Construction::kGwud:
+    case Construction::kGwudProduct:
+    case Construction::kMsld:
+    case Construction::kGlpCube:
+      return first;
+  }
+  throw InvalidArgument("Error... unknown construction\n");
+}
 
 }  // namespace simplex_weights

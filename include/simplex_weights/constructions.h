@@ -22,34 +22,57 @@ enum class Construction {
 /// Largest candidate count of the lattice search.
 inline constexpr int kMaxSearchCandidates = 100000;
 
-struct Options {
-  /// Seed of the generator of tglp and glp_cube (the programs' --seed); the others draw nothing.
+/// How tglp draws and chooses its generating vector.
+struct TglpOptions {
+  /// Seed of the generator (the program's --seed).
   unsigned seed = 1;
-  /// tglp and glp_cube: candidate generating vectors drawn (1 .. kMaxSearchCandidates); with
-  /// more than one, the one whose lattice has the least centred L2 discrepancy is kept.
+  /// Candidate generating vectors drawn (1 .. kMaxSearchCandidates); with more than one, the
+  /// ordering of the best vectors' components whose rows spread best on the simplex is kept.
   int search = 1;
-  /// msld: each distinct row once, in the order of first appearance.
-  bool unique = false;
-  /// tglp and glp_cube: the generating vector's further components drawn among the units
-  /// modulo n (gcd(h, n) = 1) instead of the primitive roots, which serves any modulus.
+  /// The further components drawn among the units modulo n (gcd(h, n) = 1) instead of the
+  /// primitive roots, which serves any modulus.
   bool units = false;
-  /// tglp: exactly `samples` points (n = N, no prime chosen); implies `units`.
+  /// Exactly `samples` points (n = N, no prime chosen); implies `units`.
   bool exact = false;
+};
+
+/// How glp_cube draws and chooses its generating vector.
+struct CubeOptions {
+  unsigned seed = 1;
+  /// With more than one candidate, the vector of least centred L2 discrepancy is kept.
+  int search = 1;
+  bool units = false;
+};
+
+/// What msld can leave out.
+struct DesignOptions {
+  /// Each distinct row once, in the order of first appearance.
+  bool unique = false;
 };
 
 /// m objectives (2 .. 1000), samples N (3 .. 20000): the first prime n >= N points, or N
 /// with `exact`.
-SIMPLEX_WEIGHTS_EXPORT WeightSet tglp(int m, int samples, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet tglp(int m, int samples, const TglpOptions& options = {});
 /// k objectives (1 .. 22), N vectors (k * N <= 2^31 - 1; N <= 0 gives none).
-SIMPLEX_WEIGHTS_EXPORT WeightSet udh(int k, int N, const Options& options = {});
-SIMPLEX_WEIGHTS_EXPORT WeightSet udh_product(int k, int N, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet udh(int k, int N);
+SIMPLEX_WEIGHTS_EXPORT WeightSet udh_product(int k, int N);
 /// m objectives (1 .. 10), N vectors (N <= 0 gives none).
-SIMPLEX_WEIGHTS_EXPORT WeightSet gwud(int m, int N, const Options& options = {});
-SIMPLEX_WEIGHTS_EXPORT WeightSet gwud_product(int m, int N, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet gwud(int m, int N);
+SIMPLEX_WEIGHTS_EXPORT WeightSet gwud_product(int m, int N);
 /// M objectives (1 or more), K layers (at least 1 when M = 2); at most 2^31 - 1 rows.
-SIMPLEX_WEIGHTS_EXPORT WeightSet msld(int M, int K, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet msld(int M, int K, const DesignOptions& options = {});
 /// Dimension m (1 .. 1000), N points (3 .. 20000), N itself the lattice modulus.
-SIMPLEX_WEIGHTS_EXPORT WeightSet glp_cube(int m, int N, const Options& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet glp_cube(int m, int N, const CubeOptions& options = {});
+
+/// Every construction's options at once, for the calls that take any construction: each
+/// construction reads its own and leaves the others.
+struct Options {
+  unsigned seed = 1;
+  int search = 1;
+  bool unique = false;
+  bool units = false;
+  bool exact = false;
+};
 
 /// Any construction by its enumerator.
 SIMPLEX_WEIGHTS_EXPORT WeightSet generate(Construction construction, int first, int second,
@@ -61,7 +84,8 @@ SIMPLEX_WEIGHTS_EXPORT WeightSet generate(Construction construction, int first, 
 SIMPLEX_WEIGHTS_EXPORT long long planned_rows(Construction construction, int first, int second,
                                               const Options& options = {});
 
-/// Columns of the rows of a construction for its first argument.
+/// Columns of the rows of a construction for its first argument: the first argument itself,
+/// for every construction.
 SIMPLEX_WEIGHTS_EXPORT int planned_columns(Construction construction, int first);
 
 }  // namespace simplex_weights

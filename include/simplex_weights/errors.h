@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "simplex_weights/export.h"
 
@@ -22,7 +23,8 @@ enum class ErrorCode {
 /// (ending in a newline, as they print it).
 class SIMPLEX_WEIGHTS_EXPORT InvalidArgument : public std::invalid_argument {
  public:
-  explicit InvalidArgument(const std::string& message) : std::invalid_argument(message) {}
+  explicit InvalidArgument(const std::string& message, std::string detail = {})
+      : std::invalid_argument(message), detail_(std::move(detail)) {}
   ErrorCode code() const noexcept { return ErrorCode::kInvalidArgument; }
   const char* message() const noexcept { return what(); }
   /// Empty: the message says it all.

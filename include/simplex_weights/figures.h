@@ -31,7 +31,8 @@ struct Figures {
 };
 
 /// All figures of `rows` x `columns` values (row-major). Needs finite values and at least two
-/// distinct rows; throws InvalidArgument otherwise.
+/// distinct rows; throws InvalidArgument otherwise. A library built without nanoflann
+/// (-DWEIGHTS_INSPECT=OFF) has no figures: Error.
 SIMPLEX_WEIGHTS_EXPORT Figures figures(const double* values, std::size_t rows, std::size_t columns,
                                        PointKind kind = PointKind::kWeights);
 SIMPLEX_WEIGHTS_EXPORT Figures figures(const WeightSet& set, PointKind kind = PointKind::kWeights);
@@ -47,8 +48,8 @@ struct CheckResult {
 };
 
 /// weights_inspect's checks (row sums within `tolerance` of 1, no negative component, values
-/// in [0, 1] for cube points, no repeated row, ...). `tolerance` < 0 takes columns times 1e-6
-/// plus the rounding of the sum.
+/// in [0, 1] for cube points, no repeated row, ...). `tolerance` < 0 takes columns times half a
+/// unit of the sixth decimal (5e-7), at most 1e-3, plus the rounding of the sum.
 SIMPLEX_WEIGHTS_EXPORT std::vector<CheckResult> checks(const WeightSet& set,
                                                        PointKind kind = PointKind::kWeights,
                                                        double tolerance = -1);

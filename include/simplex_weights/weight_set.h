@@ -74,6 +74,8 @@ class SIMPLEX_WEIGHTS_EXPORT CollectingSink final : public RowSink {
 class SIMPLEX_WEIGHTS_EXPORT DistinctRows final : public RowSink {
  public:
   explicit DistinctRows(RowSink& next);
+  DistinctRows(const DistinctRows&) = delete;
+  DistinctRows& operator=(const DistinctRows&) = delete;
   ~DistinctRows() override;
   void row(const double* values, int count) override;
   /// Rows passed on so far.

@@ -256,4 +256,15 @@ FileRows read_weight_set(const std::string& path) {
   return reader.finish();
 }
 
+FileRows file_rows_of(const double* values, std::size_t rows, std::size_t columns) {
+  FileRows set;
+  set.values.assign(values, values + rows * columns);
+  set.row_lengths.assign(rows, static_cast<int>(columns));
+  set.row_lines.resize(rows);
+  for (std::size_t i = 0; i < rows; ++i) set.row_lines[i] = static_cast<long long>(i) + 1;
+  set.columns = static_cast<int>(columns);
+  set.last_place = 1e-6;
+  return set;
+}
+
 }  // namespace simplex_weights::detail

@@ -29,6 +29,9 @@ struct FileRows {
   const double* row(long long i) const { return values.data() + i * columns; }
 };
 
+/// Rows in memory as the checks and figures read a file's rows, printed with six digits.
+FileRows file_rows_of(const double* values, std::size_t rows, std::size_t columns);
+
 /// Turns bytes into rows, in pieces of any size; throws Failure "<path>:<line>:<column>: ..."
 /// at the first token that is no number.
 class RowReader {

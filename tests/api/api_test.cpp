@@ -11,12 +11,16 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <thread>
 #include <vector>
 
 #include "simplex_weights/simplex_weights.h"
 
 namespace simplex_weights {
+
+// A library built without the k-d tree refuses the figures.
+constexpr bool kHasFigures = WEIGHTS_HAS_FIGURES;
 namespace {
 
 TEST(GlibcRandom, GivesTheSequenceOfRandAfterSrand) {
@@ -120,25 +124,25 @@ TEST_F(ProgramFiles, SeededLatticesGiveTheProgramsRows) {
       const Options options{.seed = seed, .search = search};
       const std::string flags =
           " --seed " + std::to_string(seed) + " --search " + std::to_string(search) + " ";
-      const WeightSet weights = tglp(4, 100, options);
+      const WeightSet weights = generate(Construction::kTglp, 4, 100, options);
       EXPECT_EQ(planned_rows(Construction::kTglp, 4, 100, options), 101);
       EXPECT_EQ(formatted(Construction::kTglp, weights),
                 run("tglp_weights" + flags + "4 100", "output/weight_04D_101.tglp"));
-      const WeightSet cube = glp_cube(3, 101, options);
+      const WeightSet cube = generate(Construction::kGlpCube, 3, 101, options);
       EXPECT_EQ(formatted(Construction::kGlpCube, cube),
                 run("glp_points" + flags + "3 101", "output/weight_03D_101.glp"));
       // Units, and exactly N points.
       const Options exact{.seed = seed, .search = search, .exact = true};
-      EXPECT_EQ(formatted(Construction::kTglp, tglp(5, 91, exact)),
+      EXPECT_EQ(formatted(Construction::kTglp, generate(Construction::kTglp, 5, 91, exact)),
                 run("tglp_weights --exact" + flags + "5 91", "output/weight_05D_91.tglp"));
       const Options units{.seed = seed, .search = search, .units = true};
-      EXPECT_EQ(formatted(Construction::kGlpCube, glp_cube(4, 210, units)),
+      EXPECT_EQ(formatted(Construction::kGlpCube, generate(Construction::kGlpCube, 4, 210, units)),
                 run("glp_points --units" + flags + "4 210", "output/weight_04D_210.glp"));
     }
   }
   // Beyond five components the orderings are drawn from the generator too.
   const Options wide{.seed = 4, .search = 6};
-  EXPECT_EQ(formatted(Construction::kTglp, tglp(8, 60, wide)),
+  EXPECT_EQ(formatted(Construction::kTglp, generate(Construction::kTglp, 8, 60, wide)),
             run("tglp_weights --seed 4 --search 6 8 60", "output/weight_08D_61.tglp"));
 }
 
@@ -161,6 +165,20 @@ TEST(Constructions, RefuseArgumentsWithTheProgramsWords) {
   EXPECT_THROW(planned_rows(Construction::kMsld, 2, 0), std::invalid_argument);
 }
 
+TEST(Constructions, OutOfMemoryCarriesItsOwnCode) {
+  try {
+    msld(1000, 1190);  // 2.1e9 rows of 1000 values
+    FAIL();
+  } catch (const Error& error) {
+    EXPECT_EQ(error.code(), ErrorCode::kOutOfMemory);
+  }
+  const InvalidArgument refusal("Error... no\n", "why");
+  EXPECT_EQ(refusal.detail(), "why");
+  static_assert(!std::is_copy_constructible_v<DistinctRows>);
+  EXPECT_EQ(planned_columns(Construction::kMsld, 7), 7);
+  EXPECT_THROW(planned_columns(static_cast<Construction>(99), 3), std::invalid_argument);
+}
+
 TEST(Constructions, PlannedRowsAreTheRowsReturned) {
   EXPECT_EQ(planned_rows(Construction::kTglp, 5, 91), 97);
   EXPECT_EQ(planned_rows(Construction::kTglp, 3, 3), 3);
@@ -179,9 +197,10 @@ TEST(Constructions, ExactGivesExactlyTheSamplesAskedFor) {
   for (int N : {3, 4, 91, 100, 128, 210, 243, 1024, 20000}) {
     const Options exact{.seed = 5, .exact = true};
     EXPECT_EQ(planned_rows(Construction::kTglp, 5, N, exact), N);
-    const WeightSet set = tglp(5, N, exact);
+    const WeightSet set = generate(Construction::kTglp, 5, N, exact);
     EXPECT_EQ(set.rows, static_cast<std::size_t>(N));
-    EXPECT_EQ(set.values, tglp(5, N, exact).values) << "a seed fixes the set";
+    EXPECT_EQ(set.values, generate(Construction::kTglp, 5, N, exact).values)
+        << "a seed fixes the set";
     EXPECT_LT(largest_row_sum_error(set), 1e-12);
   }
 }
@@ -202,7 +221,7 @@ TEST(Constructions, TheDistinctRowCountIsKnownBeforeGenerating) {
     for (int K = 0; K <= 6; ++K) {
       if (M == 2 && K == 0) continue;
       const Options unique{.unique = true};
-      EXPECT_EQ(static_cast<long long>(msld(M, K, unique).rows),
+      EXPECT_EQ(static_cast<long long>(generate(Construction::kMsld, M, K, unique).rows),
                 planned_rows(Construction::kMsld, M, K, unique))
           << M << " " << K;
     }
@@ -256,6 +275,7 @@ TEST(TextFormat, SavedFilesLoadBackExactlyAtSeventeenDigits) {
 }
 
 TEST(Figures, MatchHandComputedValuesOfASmallSet) {
+  if (!kHasFigures) GTEST_SKIP() << "built without nanoflann";
   // The three vertices of the triangle: every pair is sqrt(2) apart.
   const WeightSet vertices{.rows = 3, .columns = 3, .values = {1, 0, 0, 0, 1, 0, 0, 0, 1}};
   const Figures f = figures(vertices);
@@ -273,6 +293,7 @@ TEST(Figures, MatchHandComputedValuesOfASmallSet) {
 }
 
 TEST(Figures, DiscrepancyOfACubeSetIsTheLibrarysOwn) {
+  if (!kHasFigures) GTEST_SKIP() << "built without nanoflann";
   const WeightSet cube = glp_cube(2, 13, {.seed = 3});
   const Figures f = figures(cube, PointKind::kCube);
   EXPECT_DOUBLE_EQ(*f.discrepancy, centred_l2_discrepancy(cube.values.data(), 13, 2));
