@@ -1,15 +1,14 @@
 #include "simplex_weights/text_format.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include <new>
 #include <string>
 
+#include "files/file_system.h"
+#include "files/publication.h"
 #include "inspect/reading.h"
 #include "simplex_weights/errors.h"
 #include "support/arguments.h"
+#include "support/memory.h"
 #include "text/rows.h"
 #include "text/writer.h"
 
@@ -36,38 +35,54 @@ FileLayout program_layout(Construction construction) {
   return {RowFormat::kFixed, true};
 }
 
-std::string format_weight_file(const WeightSet& set, RowFormat format, int digits, bool header) {
+namespace {
+
+void check_digits(int digits) {
   if (digits < kMinRowDigits || digits > kMaxRowDigits) {
     throw InvalidArgument(range_message("the digits", kMinRowDigits, kMaxRowDigits));
   }
-  std::string text;
-  {
+}
+
+// The header, when asked for, then every row: formatted as it is written, never held whole.
+void write_rows(Writer& out, const WeightSet& set, RowFormat format, bool header) {
+  if (header) {
+    write_header(out, static_cast<long long>(set.rows), static_cast<long long>(set.columns));
+  }
+  for (std::size_t i = 0; i < set.rows; ++i) {
+    print(out, set.row(i), static_cast<int>(set.columns), format);
+  }
+}
+
+[[noreturn]] void fail_memory() { throw Error(kOutOfMemoryMessage, {}, ErrorCode::kOutOfMemory); }
+
+}  // namespace
+
+std::string format_weight_file(const WeightSet& set, RowFormat format, int digits, bool header) {
+  check_digits(digits);
+  try {
+    std::string text;
     Writer out(&text);
     out.set_digits(digits);
-    if (header) {
-      write_header(out, static_cast<long long>(set.rows), static_cast<long long>(set.columns));
-    }
-    for (std::size_t i = 0; i < set.rows; ++i) {
-      print(out, set.row(i), static_cast<int>(set.columns), format);
-    }
+    write_rows(out, set, format, header);
+    out.flush();
+    return text;
+  } catch (const std::bad_alloc&) {
+    fail_memory();
   }
-  return text;
 }
 
 void save(const std::string& path, const WeightSet& set, RowFormat format, int digits,
           bool header) {
-  const std::string text = format_weight_file(set, format, digits, header);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    throw Error("Error to open the file " + path + ".\n", path + ": " + std::strerror(errno));
-  }
-  Writer out(fd, Writer::Kind::kFile);
-  out.text(text);
-  const bool written = out.flush();
-  const int error = written ? 0 : out.error();
-  if (::close(fd) != 0 || !written) {
-    throw Error("Error to write the file " + path + " (" +
-                std::strerror(error != 0 ? error : errno) + ").\n");
+  check_digits(digits);
+  try {
+    // The programs' own publication: a hidden file beside `path`, synced, then renamed onto
+    // it; any failure removes the hidden file and leaves what was at `path` as it was.
+    Publication file(path, false, kStandardMessages, digits, plain_file_system(), false);
+    write_rows(file.rows(), set, format, header);
+    file.open_final();
+    file.finish();
+  } catch (const std::bad_alloc&) {
+    fail_memory();
   }
 }
 

@@ -15,4 +15,9 @@ using Failure = Error;
 /// Replaces the first "%s" of `format` with `value`; the other characters stay as they are.
 std::string format_message(std::string_view format, std::string_view value);
 
+/// Replaces the first two "%s" of `format` with `first` and `second`, in one pass: a "%s" that
+/// a value holds is not replaced in turn.
+std::string format_message(std::string_view format, std::string_view first,
+                           std::string_view second);
+
 }  // namespace simplex_weights::detail

@@ -13,8 +13,8 @@ std::size_t physical_memory_bytes() {
 
 void fail_allocation(std::size_t count, std::size_t element_size) {
   const unsigned long long bytes = static_cast<unsigned long long>(count) * element_size;
-  std::string message = format_message(kAllocationMessage, std::to_string(count));
-  throw Failure(format_message(message, std::to_string(bytes)), {}, ErrorCode::kOutOfMemory);
+  throw Failure(format_message(kAllocationMessage, std::to_string(count), std::to_string(bytes)),
+                {}, ErrorCode::kOutOfMemory);
 }
 
 }  // namespace simplex_weights::detail

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 namespace simplex_weights::detail {
 
@@ -24,7 +25,14 @@ Writer::Writer(std::string* capture)
       pos_(buffer_.get()),
       end_(buffer_.get() + chunk_size_ + kSlack) {}
 
-Writer::~Writer() { flush(); }
+Writer::~Writer() {
+  // A capture that cannot grow while the stack unwinds must not end the process.
+  try {
+    flush();
+  } catch (const std::bad_alloc&) {
+    error_ = ENOMEM;
+  }
+}
 
 bool Writer::flush() {
   drain();

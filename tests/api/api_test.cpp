@@ -11,8 +11,8 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <type_traits>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "simplex_weights/simplex_weights.h"

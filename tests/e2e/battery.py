@@ -103,7 +103,8 @@ def weight_name(program, args):
 
 def hidden_name(program, args):
     """The family of hidden names a run writes under before it publishes, relative to the
-    working directory: the run's own file adds a dot and six random letters or digits."""
+    working directory: the run's own file adds ".sw-partial." and six random letters or
+    digits."""
     return os.path.join(PROGRAMS[program][2], "." + weight_name(program, args))
 
 
@@ -115,8 +116,9 @@ def hidden_files(work, program, args):
         names = os.listdir(directory)
     except FileNotFoundError:
         return []
+    prefix = base + ".sw-partial."
     return [os.path.join(directory, n) for n in names
-            if n == base or (n.startswith(base + ".") and len(n) == len(base) + 7)]
+            if n.startswith(prefix) and len(n) == len(prefix) + 6]
 
 
 PRIMES = [int(t) for t in open(os.path.join(BIN, "primes.dat")).read().split()]
@@ -351,8 +353,10 @@ def links_and_owners():
                 check(open(victim).read() == "victim\n", f"{where}: the link's target was written")
                 final = os.path.join(work.path, directory, name)
                 check(os.path.isfile(final) and not os.path.islink(final), f"{where}: no fresh weight file")
-                check(not os.path.lexists(os.path.join(work.path, hidden_name(program, valid))),
-                      f"{where}: hidden name left")
+                # A link of the user's own at the bare hidden name is the user's: left alone.
+                if planted == "hidden":
+                    check(os.path.islink(os.path.join(work.path, at)), f"{where}: the user's link removed")
+                check(not hidden_files(work, program, valid), f"{where}: hidden file left")
         if os.geteuid() == 0:
             with Work() as work:
                 final = os.path.join(work.path, directory, name)
@@ -459,7 +463,7 @@ def second_user():
             os.chmod(os.path.join(work.path, "output"), 0o1777)
             os.chmod(os.path.join(work.path, "primes.dat"), 0o644)
             family = os.path.join(work.path, hidden_name(program, valid))
-            planted = [family, family + ".AAAAAA", family + ".zzzzzz"]
+            planted = [family, family + ".sw-partial.AAAAAA", family + ".sw-partial.zzzzzz"]
             for path in planted:
                 with open(path, "w") as f:
                     f.write("theirs\n")
@@ -474,7 +478,7 @@ def second_user():
             except subprocess.TimeoutExpired:
                 check(False, f"{where}: waits")
             check(all(open(p).read() == "theirs\n" for p in planted), f"{where}: a planted file changed")
-            check(len(hidden_files(work, program, valid)) == 3, f"{where}: {hidden_files(work, program, valid)}")
+            check(len(hidden_files(work, program, valid)) == 2, f"{where}: {hidden_files(work, program, valid)}")
             holder.close()
 
 
@@ -540,7 +544,7 @@ def waiting():
     import fcntl
     for program, (valid, failure, directory, name) in PROGRAMS.items():
         with Work() as work:
-            hidden = os.path.join(work.path, hidden_name(program, valid))
+            hidden = os.path.join(work.path, hidden_name(program, valid)) + ".sw-partial.LOCKED"
             holder = open(hidden, "w")
             fcntl.flock(holder, fcntl.LOCK_EX)
             where = f"{program} with a locked file at its hidden name"
@@ -668,7 +672,57 @@ def memory_limit():
         check(refused > 0, f"{program}: no limit made an allocation fail")
 
 
-GROUPS = {"arguments": arguments, "output_directory": output_directory,
+def own_files_only():
+    """-o NAME removes or writes nothing a user made: dotfiles that share NAME's letters, a
+    dotfile manager's links, and links to devices and streams at NAME itself (refused); as root,
+    the system's /dev/stdout link is never replaced (in a private mount namespace over a tmpfs,
+    never on the real /dev)."""
+    for program, (valid, failure, _, _) in PROGRAMS.items():
+        with Work() as work:
+            keep = {".gitignore": b"build/\n", ".env": b"SECRET=1\n",
+                    ".results.backup": b"old results\n", ".results.k3Vq9Z": b"mine\n"}
+            for name, text in keep.items():
+                with open(os.path.join(work.path, name), "wb") as f:
+                    f.write(text)
+            os.symlink(".env", os.path.join(work.path, ".bashrc"))
+            for name in ("gitignore", "env", "results", "bashrc"):
+                result = work.run(program, ["-q", "-o", name] + valid, timeout=30)
+                check(result.returncode == 0, f"{program} -o {name}: status {result.returncode}")
+            for name, text in keep.items():
+                kept = os.path.exists(os.path.join(work.path, name)) and work.read(name) == text
+                check(kept, f"{program}: {name} changed or removed")
+            check(os.path.islink(os.path.join(work.path, ".bashrc")), f"{program}: .bashrc link gone")
+        for target in ("/dev/null", "/proc/self/fd/1"):
+            with Work() as work:
+                link = os.path.join(work.path, "w.txt")
+                os.symlink(target, link)
+                result = work.run(program, ["-q", "-o", "w.txt"] + valid, timeout=30)
+                where = f"{program} -o at a link to {target}"
+                check(result.returncode == failure and b"is a link to a device or stream" in result.stderr,
+                      f"{where}: status {result.returncode}, {result.stderr[-120:]!r}")
+                check(os.path.islink(link) and os.readlink(link) == target and work.files() == ["w.txt"],
+                      f"{where}: files {work.files()}")
+    if os.geteuid() != 0 or shutil.which("unshare") is None:
+        print("own_files_only: the /dev/stdout case skipped (needs root and unshare)")
+        return
+    with Work() as work:
+        script = ("mount -t tmpfs none /dev && ln -s /proc/self/fd/1 /dev/stdout && "
+                  f"{os.path.join(BIN, 'udh_weights')} -o /dev/stdout 3 3 >out.txt 2>&1; "
+                  "echo status $?; ls -A /dev; readlink /dev/stdout")
+        try:
+            result = subprocess.run(["unshare", "-m", "sh", "-c", script], cwd=work.path,
+                                    capture_output=True, timeout=30)
+        except subprocess.TimeoutExpired:
+            check(False, "udh_weights -o /dev/stdout: waits")
+            return
+        if result.returncode != 0 or not result.stdout.startswith(b"status"):
+            print(f"own_files_only: no private mount namespace here ({result.stderr[-80:]!r})")
+            return
+        check(result.stdout == b"status 255\nstdout\n/proc/self/fd/1\n",
+              f"udh_weights -o /dev/stdout as root: {result.stdout!r}")
+
+
+GROUPS = {"own_files_only": own_files_only, "arguments": arguments, "output_directory": output_directory,
           "unwritable_weight_file": unwritable_weight_file, "standard_streams": standard_streams,
           "simultaneous_runs": simultaneous_runs, "large_sizes": large_sizes,
           "links_and_owners": links_and_owners, "signals": signals, "readers": readers,

@@ -1,4 +1,4 @@
-#include "common/publication.h"
+#include "files/publication.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "common/process.h"
+#include "common/runs.h"
 #include "support/failure.h"
 
 namespace simplex_weights::cli {
@@ -45,7 +47,8 @@ class PublicationTest : public ::testing::Test {
     fs::remove_all(directory_);
   }
   static void publish(const std::string& rows) {
-    Publication publication(staged_file_name("gwud", 3, 2), true, kStandardMessages, 6);
+    Publication publication(staged_file_name("gwud", 3, 2), true, kStandardMessages, 6,
+                            system_file_system(), true);
     publication.rows().text(rows);
     publication.open_final();
     publication.finish();
@@ -59,10 +62,11 @@ class PublicationTest : public ::testing::Test {
     return "no failure";
   }
 
-  // The hidden files of the weight file below: its family's name and any suffix.
+  // The hidden files of the weight file below: its family's name, the marker and a suffix.
   static bool hidden_left() {
     for (const auto& entry : fs::directory_iterator("output")) {
-      if (entry.path().filename().string().rfind(".weight_03D_2.gwud", 0) == 0) return true;
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(".weight_03D_2.gwud.sw-partial.", 0) == 0 && name.size() == 36) return true;
     }
     return false;
   }
@@ -90,11 +94,48 @@ TEST_F(PublicationTest, LinksAtEitherNameAreReplacedNotFollowed) {
   EXPECT_EQ(slurp(kFinal), "0.5 \n");
 }
 
-TEST_F(PublicationTest, ALeftoverHiddenFileIsRemovedFirst) {
-  std::ofstream(kHidden) << "rows of a run that was killed\n";
-  publish("0.25 \n");
-  EXPECT_EQ(slurp(kFinal), "0.25 \n");
-  EXPECT_FALSE(hidden_left());
+TEST_F(PublicationTest, ALeftoverHiddenFileIsRemovedFirstWhateverItsSuffix) {
+  for (const char* suffix : {"k3Vq9Z", "000000", "zzzzzz", "AB12cd"}) {
+    const std::string leftover = std::string(kHidden) + ".sw-partial." + suffix;
+    std::ofstream(leftover) << "rows of a run that was killed\n";
+    publish("0.25 \n");
+    EXPECT_EQ(slurp(kFinal), "0.25 \n");
+    EXPECT_FALSE(hidden_left()) << suffix;
+  }
+}
+
+TEST_F(PublicationTest, NothingButARunsOwnHiddenFileIsEverRemoved) {
+  // A user's own files whose names only look like a hidden file: the bare hidden name, the
+  // old suffix form, a suffix of another length, a link or a FIFO with the marker.
+  std::ofstream("victim") << "keep me";
+  const std::string base = kHidden;
+  const std::vector<std::string> theirs = {base, base + ".backup", base + ".k3Vq9Z",
+                                           base + ".sw-partial.abc", base + ".sw-partial.abcdefg"};
+  for (const std::string& name : theirs) std::ofstream(name) << "theirs\n";
+  fs::create_symlink("../victim", base + ".sw-partial.LINK00");
+  ASSERT_EQ(::mkfifo((base + ".sw-partial.FIFO00").c_str(), 0600), 0);
+  publish("0.5 \n");
+  EXPECT_EQ(slurp(kFinal), "0.5 \n");
+  for (const std::string& name : theirs) EXPECT_EQ(slurp(name), "theirs\n") << name;
+  EXPECT_TRUE(fs::is_symlink(base + ".sw-partial.LINK00"));
+  EXPECT_TRUE(fs::is_fifo(base + ".sw-partial.FIFO00"));
+  EXPECT_EQ(slurp("victim"), "keep me");
+}
+
+TEST_F(PublicationTest, NamesUpToNameMaxArePublishedAndReportedAsGiven) {
+  const std::string longest = "output/" + std::string(255, 'w');
+  Publication publication(longest, false, kStandardMessages, 6, system_file_system(), true);
+  publication.rows().text("1 \n");
+  publication.open_final();
+  publication.finish();
+  EXPECT_EQ(slurp(longest), "1 \n");
+  // A "%s" in a name is the name's own: the message names it once, verbatim.
+  fs::remove("output/" + std::string(255, 'w'));
+  EXPECT_EQ(failure_of([] {
+              Publication odd("missing/w%s.txt", false, kStandardMessages, 6, system_file_system(),
+                              true);
+            }).substr(0, 41),
+            "Error to open the file missing/w%s.txt.\n|");
 }
 
 TEST_F(PublicationTest, AFailedWriteKeepsThePreviousFileAndRemovesTheHiddenOne) {
@@ -128,7 +169,10 @@ TEST_F(PublicationTest, AWeightFileNameThatCannotTakeAFileLeavesNothingBehind) {
 }
 
 TEST_F(PublicationTest, AnAbandonedPublicationRemovesItsHiddenFile) {
-  { Publication publication(staged_file_name("gwud", 3, 2), true, kStandardMessages, 6); }
+  {
+    Publication publication(staged_file_name("gwud", 3, 2), true, kStandardMessages, 6,
+                            system_file_system(), true);
+  }
   EXPECT_TRUE(fs::is_empty("output"));
 }
 
@@ -139,13 +183,13 @@ TEST_F(PublicationTest, AMissingDirectoryIsNamedWithAHint) {
             "|./output/.weight_03D_2.gwud: No such file or directory (create the directory "
             "./output first)");
   // A direct publication speaks of the weight file itself.
-  EXPECT_EQ(
-      failure_of([] {
-        Publication publication("./output/weight_03D_4.udh", false, {"open %s\n", "write %s\n"}, 6);
-      }),
-      "open ./output/weight_03D_4.udh\n"
-      "|./output/weight_03D_4.udh: No such file or directory (create the directory "
-      "./output first)");
+  EXPECT_EQ(failure_of([] {
+              Publication publication("./output/weight_03D_4.udh", false,
+                                      {"open %s\n", "write %s\n"}, 6, system_file_system(), true);
+            }),
+            "open ./output/weight_03D_4.udh\n"
+            "|./output/weight_03D_4.udh: No such file or directory (create the directory "
+            "./output first)");
 }
 
 // The system's calls, recorded in order, with one kind of call made to fail and a power cut
@@ -206,7 +250,8 @@ class RecordingFileSystem final : public FileSystem {
 
 std::string publish_with(RecordingFileSystem& files, const std::string& rows) {
   try {
-    Publication publication(staged_file_name("gwud", 3, 2), true, kStandardMessages, 6, files);
+    Publication publication(staged_file_name("gwud", 3, 2), true, kStandardMessages, 6, files,
+                            true);
     publication.rows().text(rows);
     publication.open_final();
     publication.finish();

@@ -1,6 +1,6 @@
-#include "common/publication.h"
 #include "common/runs.h"
 #include "constructions/layered_design.h"
+#include "files/publication.h"
 #include "text/rows.h"
 
 namespace simplex_weights::cli {
@@ -18,8 +18,8 @@ void run_msld_weights(int M, int K, Run& run) {
   const long long design_rows = check_msld_arguments(M, K);
   const long long expected_rows =
       run.options.unique ? design_distinct_row_count(M, K) : design_rows;
-  Publication publication(weight_file_path(run, staged_file_name("msld", M, K), M, expected_rows),
-                          true, kMsldMessages, run.options.digits);
+  Publication publication = publish_weight_file(run, staged_file_name("msld", M, K), M,
+                                                expected_rows, true, kMsldMessages);
   // The header comes first: the count follows from M and K, and the run must then match it.
   if (writes_header(run, true)) write_header(publication.rows(), expected_rows, M);
   RowPrinter printer(publication.rows(), RowFormat::kFixed, run.options.exact_sums);

@@ -1,8 +1,8 @@
 #include <unistd.h>
 
-#include "common/publication.h"
 #include "common/runs.h"
 #include "constructions/glp_cube.h"
+#include "files/publication.h"
 
 namespace simplex_weights::cli {
 
@@ -25,8 +25,8 @@ void run_glp_points(int m, int N, Run& run) {
   check_lattice_arguments(m, N, cube_lattice::kMinDimension);
   // Units keep every column free of repeats, whatever N.
   if (m >= 2 && !run.options.units && !is_prime(N)) warn_composite_modulus(run.program, "N", N, "");
-  Publication publication(weight_file_path(run, staged_file_name("glp", m, N), m, N), true,
-                          kStandardMessages, run.options.digits);
+  Publication publication =
+      publish_weight_file(run, staged_file_name("glp", m, N), m, N, true, kStandardMessages);
   if (writes_header(run, true)) write_header(publication.rows(), N, m);  // one row per point
   RowPrinter rows(publication.rows(), RowFormat::kScientific);
   CubeTrace trace(run.trace);

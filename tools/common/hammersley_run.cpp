@@ -1,5 +1,5 @@
-#include "common/publication.h"
 #include "common/runs.h"
+#include "files/publication.h"
 #include "support/arguments.h"
 #include "support/filling_sink.h"
 #include "text/rows.h"
@@ -36,8 +36,8 @@ void run_hammersley(const HammersleyProgram& program, int k, int N, Run& run) {
     run.trace.flush();
   }
   const long long count = N > 0 ? N : 0;
-  Publication publication(weight_file_path(run, hammersley_file_name(program, k, N), k, count),
-                          false, kHammersleyMessages, run.options.digits);
+  Publication publication = publish_weight_file(run, hammersley_file_name(program, k, N), k, count,
+                                                false, kHammersleyMessages);
   if (writes_header(run, program.traces_and_heads)) write_header(publication.rows(), N, k);
   RowPrinter rows(publication.rows(), RowFormat::kFixedSeparated, run.options.exact_sums);
   hammersley_rows(program.build, k, N, 0, N, rows);

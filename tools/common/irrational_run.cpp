@@ -1,5 +1,5 @@
-#include "common/publication.h"
 #include "common/runs.h"
+#include "files/publication.h"
 #include "support/arguments.h"
 #include "support/failure.h"
 #include "text/rows.h"
@@ -17,8 +17,8 @@ std::string irrational_argument_help() {
 void run_irrational(const IrrationalProgram& program, int m, int N, Run& run) {
   check_irrational_arguments(m);
   const int count = N > 0 ? N : 0;
-  Publication publication(weight_file_path(run, staged_file_name("gwud", m, N), m, count), true,
-                          kStandardMessages, run.options.digits);
+  Publication publication =
+      publish_weight_file(run, staged_file_name("gwud", m, N), m, count, true, kStandardMessages);
   // The header comes first: the count is known before the rows, one per sample.
   if (writes_header(run, true)) write_header(publication.rows(), count, m);
   run.trace.text("trans = ");

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <optional>
+#include <string>
 
 namespace simplex_weights::cli {
 namespace {
@@ -107,6 +109,31 @@ void forget_on_signal(int slot) {
   if (slot < 0) return;
   cleanup_slots[slot].used = 0;
   std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+namespace {
+
+class ProgramFileSystem final : public detail::FileSystem {
+ public:
+  void defer_signals() override {
+    if (depth_++ == 0) deferred_.emplace();
+  }
+  void resume_signals() override {
+    if (--depth_ == 0) deferred_.reset();
+  }
+  int remove_on_signal(const std::string& path) override { return cli::remove_on_signal(path); }
+  void forget_on_signal(int slot) override { cli::forget_on_signal(slot); }
+
+ private:
+  int depth_ = 0;
+  std::optional<SignalsDeferred> deferred_;
+};
+
+}  // namespace
+
+detail::FileSystem& system_file_system() {
+  static ProgramFileSystem files;
+  return files;
 }
 
 }  // namespace simplex_weights::cli

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "files/file_system.h"
+
 namespace simplex_weights::cli {
 
 /// Reopens standard input, output and error on /dev/null where they are closed, so that no
@@ -36,5 +38,9 @@ int remove_on_signal(const std::string& path);
 
 /// Forgets a registration of remove_on_signal (a slot of -1 is ignored).
 void forget_on_signal(int slot);
+
+/// The system's file calls with the program's signal handling: a hidden file is removed by
+/// any terminating signal while it exists.
+detail::FileSystem& system_file_system();
 
 }  // namespace simplex_weights::cli

@@ -3,10 +3,10 @@
 #pragma once
 
 #include "common/program.h"
-#include "common/publication.h"
 #include "common/traces.h"
 #include "constructions/hammersley.h"
 #include "constructions/irrational_set.h"
+#include "files/publication.h"
 #include "math/good_lattice.h"
 #include "simplex_weights/weight_set.h"
 #include "text/rows.h"
@@ -31,6 +31,17 @@ class RowPrinter final : public RowSink {
 /// {n} replaced by the file's columns and rows ("-" for standard output).
 std::string weight_file_path(const Run& run, const std::string& default_path, long long columns,
                              long long rows);
+
+/// The default weight file of a staged program: "./output/weight_%.2dD_%d.<extension>".
+std::string staged_file_name(const char* extension, int first, int second);
+
+/// The publication of a run's weight file at weight_file_path(...), through the program's own
+/// file system (its hidden file removed by any terminating signal). A staged program's default
+/// file reports a hidden file it cannot create by the hidden name; a path given with --output
+/// is reported as given.
+detail::Publication publish_weight_file(const Run& run, const std::string& default_path,
+                                        long long columns, long long rows, bool staged,
+                                        const detail::FileMessages& messages);
 
 /// Whether the file starts with the "# rows columns" line: the program's own rule unless
 /// --header or --no-header says otherwise.

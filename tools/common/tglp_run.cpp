@@ -94,8 +94,8 @@ void run_tglp_weights(int m, int samples, Run& run) {
   run.trace.integer(n);
   run.trace.put('\n');
 
-  Publication publication(weight_file_path(run, staged_file_name("tglp", m, n), m, n), true,
-                          kStandardMessages, run.options.digits);
+  Publication publication =
+      publish_weight_file(run, staged_file_name("tglp", m, n), m, n, true, kStandardMessages);
   if (writes_header(run, false)) write_header(publication.rows(), n, m);
   TglpTrace trace(run.trace);
   const VectorChoice choice =

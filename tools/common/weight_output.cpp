@@ -1,5 +1,7 @@
+#include "common/process.h"
 #include "common/runs.h"
 #include "text/exact_sums.h"
+#include "text/rows.h"
 
 namespace simplex_weights::cli {
 
@@ -31,6 +33,17 @@ std::string weight_file_path(const Run& run, const std::string& default_path, lo
   replace_all(path, "{m}", std::to_string(columns));
   replace_all(path, "{n}", std::to_string(rows));
   return path;
+}
+
+std::string staged_file_name(const char* extension, int first, int second) {
+  return file_name((std::string("./output/weight_%.2dD_%d.") + extension).c_str(), first, second);
+}
+
+Publication publish_weight_file(const Run& run, const std::string& default_path, long long columns,
+                                long long rows, bool staged, const FileMessages& messages) {
+  return Publication(weight_file_path(run, default_path, columns, rows),
+                     staged && run.options.output.empty(), messages, run.options.digits,
+                     system_file_system(), true);
 }
 
 bool writes_header(const Run& run, bool program_default) {

@@ -4,7 +4,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/publication.h"
+#include "common/process.h"
+#include "files/publication.h"
 #include "inspect/number_text.h"
 
 namespace simplex_weights::cli {
@@ -169,7 +170,7 @@ void write_svg(const FileRows& all_rows, PointKind kind, const std::string& path
     draw_parallel(set, canvas);
   }
   canvas.svg << "</svg>\n";
-  Publication picture(path, false, kStandardMessages, kDefaultDigits);
+  Publication picture(path, false, kStandardMessages, kDefaultDigits, system_file_system(), true);
   picture.rows().text(canvas.svg.str());
   picture.open_final();
   picture.finish();

@@ -1,4 +1,4 @@
-#include "common/file_lock.h"
+#include "files/file_claim.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,14 +9,15 @@
 
 #include <cerrno>
 #include <ctime>
+#include <string>
 
-#include "common/process.h"
-
-namespace simplex_weights::cli {
+namespace simplex_weights::detail {
 namespace {
 
 constexpr char kSuffixLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-constexpr int kSuffixLength = 6;
+constexpr std::size_t kSuffixLength = 6;
+// The longest file name the file systems take.
+constexpr std::size_t kNameMax = 255;
 // Names tried before giving up; another process would have to guess them all in time.
 constexpr int kCreateAttempts = 64;
 
@@ -40,8 +41,8 @@ std::string random_suffix() {
     }
   }
   std::string suffix(kSuffixLength, 'x');
-  for (int i = 0; i < kSuffixLength; ++i) {
-    suffix[static_cast<std::size_t>(i)] = kSuffixLetters[bytes[i] % (sizeof kSuffixLetters - 1)];
+  for (std::size_t i = 0; i < kSuffixLength; ++i) {
+    suffix[i] = kSuffixLetters[bytes[i] % (sizeof kSuffixLetters - 1)];
   }
   return suffix;
 }
@@ -56,16 +57,13 @@ std::string base_of(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// What this user left under a name of the family: a regular file whose lock nobody holds (a
-// killed run's), or a link, FIFO or socket. Removed without waiting; anything else (another
-// user's, a live run's file, a file whose lock call fails, a directory) is left alone.
+// What a killed run of this user left under a hidden name of the family: a regular file whose
+// lock nobody holds. Removed without waiting; anything else (another user's, a live run's file,
+// a file whose lock call fails, a link, a FIFO, a directory) is left alone.
 void remove_if_abandoned(const std::string& path) {
   struct stat named {};
-  if (::lstat(path.c_str(), &named) != 0 || named.st_uid != ::geteuid() || S_ISDIR(named.st_mode)) {
-    return;
-  }
-  if (!S_ISREG(named.st_mode)) {
-    ::unlink(path.c_str());
+  if (::lstat(path.c_str(), &named) != 0 || named.st_uid != ::geteuid() ||
+      !S_ISREG(named.st_mode)) {
     return;
   }
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -88,18 +86,24 @@ void remove_abandoned_files(const std::string& family) {
 
 }  // namespace
 
-FileSystem& system_file_system() {
+FileSystem& plain_file_system() {
+  // Stateless: every caller and thread may share it.
   static FileSystem files;
   return files;
 }
 
+std::string hidden_prefix(const std::string& family_name) {
+  const std::size_t marker = std::char_traits<char>::length(kHiddenMarker);
+  const std::size_t room = kNameMax - marker - kSuffixLength;
+  return family_name.substr(0, room) + kHiddenMarker;
+}
+
 bool in_hidden_family(const std::string& name, const std::string& family_name) {
-  if (name == family_name) return true;
-  if (name.size() != family_name.size() + 1 + kSuffixLength ||
-      name.compare(0, family_name.size(), family_name) != 0 || name[family_name.size()] != '.') {
+  const std::string prefix = hidden_prefix(family_name);
+  if (name.size() != prefix.size() + kSuffixLength || name.compare(0, prefix.size(), prefix) != 0) {
     return false;
   }
-  for (std::size_t i = family_name.size() + 1; i < name.size(); ++i) {
+  for (std::size_t i = prefix.size(); i < name.size(); ++i) {
     const char c = name[i];
     if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
       return false;
@@ -111,19 +115,23 @@ bool in_hidden_family(const std::string& name, const std::string& family_name) {
 FileClaim::~FileClaim() {
   if (fd_ < 0) return;
   {
-    SignalsDeferred deferred;
+    SignalsWaiting waiting(files_);
     if (names_file(path_, fd_)) files_.unlink(path_);
-    forget_on_signal(signal_slot_);
+    files_.forget_on_signal(signal_slot_);
   }
   release();
 }
 
 bool FileClaim::claim(const std::string& family) {
   remove_abandoned_files(family);
+  const std::size_t slash = family.rfind('/');
+  const std::string directory_prefix =
+      slash == std::string::npos ? "" : family.substr(0, slash + 1);
+  const std::string family_name = base_of(family);
   int error = EEXIST;
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-    SignalsDeferred deferred;
-    const std::string path = family + "." + random_suffix();
+    SignalsWaiting waiting(files_);
+    const std::string path = directory_prefix + hidden_prefix(family_name) + random_suffix();
     const int fd = files_.create_exclusive(path);
     if (fd < 0) {
       error = errno;
@@ -143,7 +151,7 @@ bool FileClaim::claim(const std::string& family) {
     }
     path_ = path;
     fd_ = fd;
-    signal_slot_ = remove_on_signal(path);
+    signal_slot_ = files_.remove_on_signal(path);
     return true;
   }
   errno = error;
@@ -152,11 +160,11 @@ bool FileClaim::claim(const std::string& family) {
 
 int FileClaim::publish_as(const std::string& final_path) {
   {
-    SignalsDeferred deferred;
+    SignalsWaiting waiting(files_);
     // Only this run's own file is ever published under the weight file's name.
     if (!names_file(path_, fd_)) return ENOENT;
     if (files_.rename(path_, final_path) != 0) return errno;
-    forget_on_signal(signal_slot_);
+    files_.forget_on_signal(signal_slot_);
   }
   release();
   return 0;
@@ -168,4 +176,4 @@ void FileClaim::release() {
   signal_slot_ = -1;
 }
 
-}  // namespace simplex_weights::cli
+}  // namespace simplex_weights::detail

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "common/file_lock.h"
+#include "files/file_claim.h"
 #include "text/writer.h"
 
-namespace simplex_weights::cli {
+namespace simplex_weights::detail {
 
 /// The texts a program prints when a file step fails; each %s takes the path, the second %s
 /// of `write_failed` the system's reason.
@@ -17,9 +17,6 @@ struct FileMessages {
   const char* open_failed;
   const char* write_failed;
 };
-
-/// The default weight file of a staged program: "./output/weight_%.2dD_%d.<extension>".
-std::string staged_file_name(const char* extension, int first, int second);
 
 /// The messages of the staged programs.
 inline constexpr FileMessages kStandardMessages = {"Error to open the file %s.\n",
@@ -29,22 +26,23 @@ inline constexpr FileMessages kStandardMessages = {"Error to open the file %s.\n
 /// file, whatever ended the run.
 class Publication {
  public:
-  /// Publication of `final_name` through the hidden file of the same name with a dot before
-  /// its file part. A staged program reports a hidden file that cannot be created by its own
-  /// name; otherwise every failure is reported by the weight file's name. A `final_name` of "-"
-  /// writes the bytes to standard output instead, with no hidden file. The rows' values take
-  /// `digits` digits.
-  /// Every file call goes through `files`.
-  Publication(std::string final_name, bool staged, const FileMessages& messages, int digits,
-              FileSystem& files = system_file_system());
+  /// Publication of `final_name` through a hidden file of its own beside it (FileClaim).
+  /// With `reports_hidden_name`, a hidden file that cannot be created is reported by the hidden
+  /// name without its suffix; otherwise every failure is reported by `final_name` as given.
+  /// With `dash_is_standard_output`, a `final_name` of "-" writes the bytes to standard output
+  /// instead, with no hidden file. The rows' values take `digits` digits. Every file call goes
+  /// through `files`.
+  Publication(std::string final_name, bool reports_hidden_name, const FileMessages& messages,
+              int digits, FileSystem& files, bool dash_is_standard_output);
   Publication(const Publication&) = delete;
   Publication& operator=(const Publication&) = delete;
   ~Publication();
 
   /// The hidden file's stream: the header line, if any, then the rows.
   detail::Writer& rows() { return writer_; }
-  /// Checks that the weight file's name can take a file: absent, a file or a link. Anything
-  /// else (a directory, a FIFO, a socket, a device) fails with the open message.
+  /// Checks that the weight file's name can take a file: absent, a file, or a link to a file
+  /// outside /dev and /proc. Anything else (a directory, a FIFO, a socket, a device, a link to
+  /// one of those or to a stream such as /dev/stdout) fails with the open message.
   void open_final();
   /// Writes out, syncs and closes the hidden file, and renames it onto the weight file.
   void finish();
@@ -62,7 +60,7 @@ class Publication {
   FileSystem& files_;
   std::string hidden_name_;
   std::string final_name_;
-  bool staged_;
+  bool reports_hidden_name_;
   bool to_standard_output_;
   const FileMessages& messages_;
   FileClaim claim_;
@@ -70,4 +68,4 @@ class Publication {
   detail::Writer writer_;
 };
 
-}  // namespace simplex_weights::cli
+}  // namespace simplex_weights::detail

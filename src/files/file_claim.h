@@ -8,24 +8,25 @@
 
 #include <string>
 
-#include "common/file_system.h"
+#include "files/file_system.h"
 
-namespace simplex_weights::cli {
+namespace simplex_weights::detail {
 
 class FileClaim {
  public:
-  explicit FileClaim(FileSystem& files = system_file_system()) : files_(files) {}
+  explicit FileClaim(FileSystem& files) : files_(files) {}
   FileClaim(const FileClaim&) = delete;
   FileClaim& operator=(const FileClaim&) = delete;
   /// Removes the claimed file unless it was published, then releases the lock.
   ~FileClaim();
 
   /// Creates this run's hidden file for `family` (a hidden name such as
-  /// "./output/.weight_03D_101.tglp"): `family` followed by a dot and six random letters or
-  /// digits, exclusively and never through a link. Until the claim ends, every terminating
-  /// signal removes it. Files of the family that killed runs of this user left behind (no run
-  /// holds them) are removed first. Never waits for another process. Returns false, with
-  /// errno set, when no file can be created.
+  /// "./output/.weight_03D_101.tglp"): `family` followed by ".sw-partial." and six random
+  /// letters or digits (the family's file part shortened where the whole would pass NAME_MAX),
+  /// exclusively and never through a link. Until the claim ends, every terminating signal
+  /// removes it. Files of that exact form that killed runs of this user left behind (regular
+  /// files no run holds) are removed first; nothing else is. Never waits for another process.
+  /// Returns false, with errno set, when no file can be created.
   bool claim(const std::string& family);
 
   /// The descriptor of the claimed file, open for reading and writing.
@@ -47,8 +48,16 @@ class FileClaim {
   int signal_slot_ = -1;
 };
 
-/// Whether `name` (a file name without directory) is `family_name` itself or `family_name`
-/// followed by a dot and six letters or digits: a hidden file of that family.
+/// What marks a hidden file as a run's own: no name a user gives a file has it.
+inline constexpr const char* kHiddenMarker = ".sw-partial.";
+
+/// The file part of a family's hidden files before their random suffix: `family_name` (a
+/// file name without directory) and the marker, `family_name` shortened so that the hidden
+/// name stays within NAME_MAX.
+std::string hidden_prefix(const std::string& family_name);
+
+/// Whether `name` (a file name without directory) is hidden_prefix(family_name) followed by
+/// six letters or digits: a hidden file of that family, and only such a file.
 bool in_hidden_family(const std::string& name, const std::string& family_name);
 
-}  // namespace simplex_weights::cli
+}  // namespace simplex_weights::detail

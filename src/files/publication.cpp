@@ -1,18 +1,18 @@
-#include "common/publication.h"
+#include "files/publication.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "support/failure.h"
 #include "text/rows.h"
 
-namespace simplex_weights::cli {
+namespace simplex_weights::detail {
 
-using namespace simplex_weights::detail;
 namespace {
 
 std::string directory_of(const std::string& path) {
@@ -36,16 +36,53 @@ std::string open_reason(const std::string& path, int error) {
   return reason;
 }
 
+// Whether a link leads to a system's stream or device: /dev/stdout, /proc/self/fd/1 and their
+// like, which a file put in their place would replace for every later user.
+bool in_system_tree(const std::string& path) {
+  return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
+}
+
+std::string resolved_path(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return {};
+  std::string result = resolved;
+  std::free(resolved);
+  return result;
+}
+
+bool leads_to_system_file(const std::string& path) {
+  char target[4096];
+  const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+  if (length < 0) return false;
+  const std::string text(target, static_cast<std::size_t>(length));
+  // Where the link lives or what it names, as written and as resolved: /proc/self/fd/1 names a
+  // pipe or a terminal that no path resolves to.
+  if (in_system_tree(resolved_path(directory_of(path)) + "/") || in_system_tree(text)) {
+    return true;
+  }
+  const std::string resolved = resolved_path(path);
+  if (resolved.empty()) return false;  // dangling: the link itself is replaced
+  struct stat status {};
+  return in_system_tree(resolved) || ::stat(resolved.c_str(), &status) != 0 ||
+         !S_ISREG(status.st_mode);
+}
+
 // What stands at a weight file's name and cannot be replaced by a weight file, or nullptr.
 const char* unfit_for_weight_file(const std::string& path) {
   struct stat status {};
   if (::lstat(path.c_str(), &status) != 0) return nullptr;
-  if (S_ISREG(status.st_mode) || S_ISLNK(status.st_mode)) return nullptr;
+  if (S_ISLNK(status.st_mode)) {
+    return leads_to_system_file(path) ? "a link to a device or stream" : nullptr;
+  }
+  if (S_ISREG(status.st_mode)) return nullptr;
   if (S_ISDIR(status.st_mode)) return "a directory";
   if (S_ISFIFO(status.st_mode)) return "a FIFO";
   if (S_ISSOCK(status.st_mode)) return "a socket";
   return "a device";
 }
+
+// The descriptor of a publication refused for a link to a system file.
+constexpr int kRefusedLink = -2;
 
 // The writer gets a descriptor of its own: closing it reports the write errors that only show
 // at close, while the claim's descriptor keeps the lock until the rename.
@@ -56,27 +93,29 @@ int open_file(FileClaim& claim, const std::string& family) {
 
 }  // namespace
 
-std::string staged_file_name(const char* extension, int first, int second) {
-  return file_name((std::string("./output/weight_%.2dD_%d.") + extension).c_str(), first, second);
-}
-
-Publication::Publication(std::string final_name, bool staged, const FileMessages& messages,
-                         int digits, FileSystem& files)
+Publication::Publication(std::string final_name, bool reports_hidden_name,
+                         const FileMessages& messages, int digits, FileSystem& files,
+                         bool dash_is_standard_output)
     : files_(files),
       hidden_name_(hidden_name_of(final_name)),
       final_name_(std::move(final_name)),
-      staged_(staged),
-      to_standard_output_(final_name_ == "-"),
+      reports_hidden_name_(reports_hidden_name),
+      to_standard_output_(dash_is_standard_output && final_name_ == "-"),
       messages_(messages),
       claim_(files),
-      fd_(to_standard_output_ ? ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3)
-                              : open_file(claim_, hidden_name_)),
+      fd_(to_standard_output_                 ? ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3)
+          : leads_to_system_file(final_name_) ? kRefusedLink
+                                              : open_file(claim_, hidden_name_)),
       writer_(fd_, Writer::Kind::kFile) {
   writer_.set_digits(digits);
   if (to_standard_output_) final_name_ = "standard output";
+  // Refused before anything is created beside it: nothing is ever written into /dev.
+  if (fd_ == kRefusedLink) {
+    fail_open(final_name_, final_name_ + ": is a link to a device or stream, not a file");
+  }
   if (fd_ < 0) {
     const int error = errno;
-    const std::string& reported = staged_ ? hidden_name_ : final_name_;
+    const std::string& reported = reports_hidden_name_ ? hidden_name_ : final_name_;
     fail_open(reported, open_reason(reported, error));
   }
 }
@@ -113,8 +152,7 @@ void Publication::fail_open(const std::string& path, const std::string& reason) 
 }
 
 void Publication::fail_write(int error) {
-  const std::string message = format_message(messages_.write_failed, final_name_);
-  throw Failure(format_message(message, std::strerror(error)));
+  throw Failure(format_message(messages_.write_failed, final_name_, std::strerror(error)));
 }
 
-}  // namespace simplex_weights::cli
+}  // namespace simplex_weights::detail
