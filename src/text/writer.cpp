@@ -72,6 +72,7 @@ void Writer::emit(const char* data, std::size_t size) {
     return;
   }
   if (kind_ == Kind::kDiscard) return;
+  if (pending_error_ != 0 && size > 0 && error_ == 0) error_ = pending_error_;
   // After the first failure nothing more is written, so a file never gets a hole.
   while (size > 0 && error_ == 0 && !reader_gone_) {
     const ssize_t written = ::write(fd_, data, size);

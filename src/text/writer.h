@@ -59,6 +59,9 @@ class Writer {
   /// returns 0, or the errno of a failed read.
   int append_from(int fd);
 
+  /// The first write of any byte from now on fails with `error` (a descriptor that stands in
+  /// for a closed one): a writer that writes nothing does not fail.
+  void fail_first_write(int error) { pending_error_ = error; }
   /// errno of the first failed write, 0 while none failed (EPIPE on a trace does not count).
   int error() const { return error_; }
   /// True for a writer that drops everything: work done only to be traced can be skipped.
@@ -100,6 +103,7 @@ class Writer {
   long long written_ = 0;
   long long written_back_ = 0;
   int error_ = 0;
+  int pending_error_ = 0;
   bool reader_gone_ = false;
 };
 

@@ -68,13 +68,19 @@ void install_cleanup_handler(int signal_number, bool only_default) {
   ::sigaction(signal_number, &action, nullptr);
 }
 
+// Standard output was closed when the run started: what the run writes there fails.
+bool standard_output_closed = false;
+
 }  // namespace
+
+bool standard_output_was_closed() { return standard_output_closed; }
 
 void prepare_process() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
       // open returns the lowest free descriptor, which is this one.
       ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+      if (fd == STDOUT_FILENO) standard_output_closed = true;
     }
   }
   std::signal(SIGPIPE, SIG_IGN);

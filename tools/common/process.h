@@ -19,6 +19,10 @@ namespace simplex_weights::cli {
 /// the files registered below before the process ends as the signal would.
 void prepare_process();
 
+/// Whether standard output was closed when prepare_process ran (descriptor 1 now holds
+/// /dev/null): whatever the run writes there must fail as a write to a closed descriptor does.
+bool standard_output_was_closed();
+
 /// Keeps those signals waiting for the lifetime of the object, so that a file can
 /// be created and registered (or renamed and forgotten) as one step.
 class SignalsDeferred {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <exception>
@@ -135,9 +136,11 @@ int run_command_line(const ProgramInfo& info, int argc, char** argv, ProgramBody
   // Rows on standard output leave no room there for the trace.
   if (options.output == "-") options.quiet = true;
   Writer trace(STDOUT_FILENO, options.quiet ? Writer::Kind::kDiscard : Writer::Kind::kTrace);
+  if (standard_output_was_closed()) trace.fail_first_write(EBADF);
 
   if (options.help || options.version) {
     Writer out(STDOUT_FILENO, Writer::Kind::kTrace);
+    if (standard_output_was_closed()) out.fail_first_write(EBADF);
     if (options.help) {
       out.text(info.usage != nullptr ? format_message(info.usage, invocation) : syntax);
       out.text(info.argument_help);

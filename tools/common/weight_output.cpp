@@ -1,5 +1,9 @@
+#include <cerrno>
+#include <cstring>
+
 #include "common/process.h"
 #include "common/runs.h"
+#include "support/failure.h"
 #include "text/exact_sums.h"
 #include "text/rows.h"
 
@@ -41,6 +45,10 @@ std::string staged_file_name(const char* extension, int first, int second) {
 
 Publication publish_weight_file(const Run& run, const std::string& default_path, long long columns,
                                 long long rows, bool staged, const FileMessages& messages) {
+  // Rows for a closed standard output would vanish into the descriptor that stands in for it.
+  if (run.options.output == "-" && standard_output_was_closed()) {
+    throw Failure(format_message(messages.write_failed, "standard output", std::strerror(EBADF)));
+  }
   return Publication(weight_file_path(run, default_path, columns, rows),
                      staged && run.options.output.empty(), messages, run.options.digits,
                      system_file_system(), true);

@@ -2,6 +2,7 @@
 // how evenly they cover the simplex, and draws them.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -116,6 +117,7 @@ Command parse(int argc, char** argv, Writer& out) {
 
 int run(int argc, char** argv) {
   Writer out(STDOUT_FILENO, Writer::Kind::kFile);
+  if (standard_output_was_closed()) out.fail_first_write(EBADF);
   const Command command = parse(argc, argv, out);
   const int status =
       command.done ? command.status : inspect_files(command.files, command.options, out);
