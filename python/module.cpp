@@ -4,8 +4,15 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -33,9 +40,13 @@ py::array_t<double> to_array(sw::WeightSet&& set) {
 
 using Matrix = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
-// A two-dimensional array's rows as a weight set (a copy: figures and files need their own).
-sw::WeightSet to_weight_set(const Matrix& array) {
+void check_matrix(const Matrix& array) {
   if (array.ndim() != 2) throw py::value_error("expected a two-dimensional array (rows, m)");
+}
+
+// A two-dimensional array's rows as a weight set (a copy, for save).
+sw::WeightSet to_weight_set(const Matrix& array) {
+  check_matrix(array);
   sw::WeightSet set;
   set.rows = static_cast<std::size_t>(array.shape(0));
   set.columns = static_cast<std::size_t>(array.shape(1));
@@ -43,15 +54,74 @@ sw::WeightSet to_weight_set(const Matrix& array) {
   return set;
 }
 
-// Runs a construction without the GIL, then hands its rows to Python.
-template <typename Build>
-py::array_t<double> built(Build build) {
-  sw::WeightSet set;
+// Runs `work` without the GIL on a thread of its own while this thread, every few
+// milliseconds, lets Python handle its signals: Ctrl-C then cancels the work, which stops at
+// its next check, and KeyboardInterrupt is raised. Where no thread can start, the work runs
+// here, not interruptible but whole.
+template <typename Work>
+auto interruptible(Work work) {
+  using Result = decltype(work());
+  sw::Cancellation stop;
+  std::optional<Result> result;
+  std::exception_ptr failure;
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  const auto body = [&] {
+    {
+      sw::CancelScope scope(stop);
+      try {
+        result.emplace(work());
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    }
+    const std::lock_guard<std::mutex> lock(mutex);
+    done = true;
+    finished.notify_one();
+  };
+  bool interrupted = false;
   {
     py::gil_scoped_release release;
-    set = build();
+    std::thread worker;
+    try {
+      worker = std::thread(body);
+    } catch (const std::system_error&) {
+      body();
+    }
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!finished.wait_for(lock, std::chrono::milliseconds(20), [&] { return done; })) {
+      if (interrupted) continue;
+      lock.unlock();
+      {
+        py::gil_scoped_acquire gil;
+        interrupted = PyErr_CheckSignals() != 0;
+      }
+      if (interrupted) stop.request();
+      lock.lock();
+    }
+    lock.unlock();
+    if (worker.joinable()) worker.join();
   }
-  return to_array(std::move(set));
+  if (interrupted)
+    throw py::error_already_set();  // the KeyboardInterrupt, or what a handler raised
+  if (failure) std::rethrow_exception(failure);
+  return std::move(*result);
+}
+
+// Runs a construction without the GIL, interruptible, then hands its rows to Python.
+template <typename Build>
+py::array_t<double> built(Build build) {
+  return to_array(interruptible(build));
+}
+
+// A path as Python gives it (str, bytes or os.PathLike), in the file system's encoding; a NUL
+// byte, which would cut the path short, is refused.
+std::string path_of(const py::object& path) {
+  const py::module_ os = py::module_::import("os");
+  const std::string text = os.attr("fsencode")(os.attr("fspath")(path)).cast<std::string>();
+  if (text.find('\0') != std::string::npos) throw py::value_error("embedded null byte in path");
+  return text;
 }
 
 sw::Construction construction_named(const std::string& name) {
@@ -201,30 +271,47 @@ PYBIND11_MODULE(_core, module) {
   module.def(
       "figures",
       [](const Matrix& weights, bool cube) {
-        sw::WeightSet set = to_weight_set(weights);
-        sw::Figures result;
-        {
-          py::gil_scoped_release release;
-          result = sw::figures(set, cube ? sw::PointKind::kCube : sw::PointKind::kWeights);
-        }
-        return figures_dict(result);
+        // A C-contiguous float64 array is read in place.
+        check_matrix(weights);
+        const double* values = weights.data();
+        const auto rows = static_cast<std::size_t>(weights.shape(0));
+        const auto columns = static_cast<std::size_t>(weights.shape(1));
+        return figures_dict(interruptible([=] {
+          return sw::figures(values, rows, columns,
+                             cube ? sw::PointKind::kCube : sw::PointKind::kWeights);
+        }));
       },
       py::arg("weights"), py::kw_only(), py::arg("cube") = false,
       "The figures of uniformity weights_inspect prints, as a dict: rows, distinct, closest_pair,\n"
       "mean_nearest, nearest_cv, coverage_radius, energy, discrepancy (cube points only) and\n"
       "notes; a figure over the pair budget is None, with the reason in notes.");
   module.def(
-      "load", [](const std::string& path) { return to_array(sw::load(path)); }, py::arg("path"),
-      "Reads a weight file (header optional, rows of numbers) into a (rows, m) array.");
+      "load",
+      [](const py::object& path) {
+        const std::string name = path_of(path);
+        return to_array(interruptible([&] { return sw::load(name); }));
+      },
+      py::arg("path"),
+      "Reads a weight file (header optional, rows of numbers) into a (rows, m) array; a header\n"
+      "that disagrees with the rows (a truncated file) raises RuntimeError naming both counts;\n"
+      "'-' is a file of that name.");
   module.def(
       "save",
-      [](const std::string& path, const Matrix& weights, const std::string& format, int digits,
+      [](const py::object& path, const Matrix& weights, const std::string& format, int digits,
          bool header) {
-        sw::save(path, to_weight_set(weights), format_named(format), digits, header);
+        const std::string name = path_of(path);
+        const sw::WeightSet set = to_weight_set(weights);
+        const sw::RowFormat form = format_named(format);
+        interruptible([&] {
+          sw::save(name, set, form, digits, header);
+          return true;
+        });
       },
       py::arg("path"), py::arg("weights"), py::kw_only(), py::arg("format") = "scientific",
       py::arg("digits") = 17, py::arg("header") = true,
-      "Writes the rows as a weight file: the \"# rows m\" header, then one row per line as\n"
-      "'fixed' (\"%f \"), 'scientific' (\"%e \", the default) or 'separated' (\"%lf\" between\n"
-      "blanks), with digits after the point (17 reads back exactly).");
+      "Writes the rows as a weight file, whole or not at all (a hidden file beside it, synced,\n"
+      "then renamed onto path; the previous file stays on any failure): the \"# rows m\" header,\n"
+      "then one row per line as 'fixed' (\"%f \"), 'scientific' (\"%e \", the default) or\n"
+      "'separated' (\"%lf\" between blanks), with digits after the point. Scientific with 17\n"
+      "digits reads back as the same doubles; the fixed forms do so only for values >= 0.1.");
 }

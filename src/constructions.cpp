@@ -16,6 +16,7 @@
 #include "simplex_weights/errors.h"
 #include "simplex_weights/random.h"
 #include "support/arguments.h"
+#include "support/fan_out.h"
 #include "support/filling_sink.h"
 #include "support/memory.h"
 #include "support/observer.h"
@@ -49,32 +50,11 @@ constexpr int kRowsPerThread = 1 << 16;
 template <typename Range>
 void fill_rows_in_parallel(int rows, std::size_t columns, double* values, Range range,
                            int rows_per_thread = kRowsPerThread) {
-  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const int threads =
-      static_cast<int>(std::clamp<long long>(rows / rows_per_thread, 1, std::min(cores, 8u)));
-  std::vector<std::thread> helpers;
-  std::vector<std::pair<int, int>> left_to_caller;
-  const auto block = [&](int t) {
-    return std::pair<int, int>{static_cast<int>(static_cast<long long>(rows) * t / threads),
-                               static_cast<int>(static_cast<long long>(rows) * (t + 1) / threads)};
-  };
-  for (int t = 1; t < threads; ++t) {
-    // Plain names, not a structured binding: the thread's closure copies them.
-    const int first = block(t).first;
-    const int last = block(t).second;
-    try {
-      helpers.emplace_back(
-          [=] { range(first, last, values + static_cast<std::size_t>(first) * columns); });
-    } catch (const std::system_error&) {
-      left_to_caller.push_back({first, last});
-    }
-  }
-  const auto [first, last] = block(0);
-  range(first, last, values);
-  for (const auto& [from, to] : left_to_caller) {
-    range(from, to, values + static_cast<std::size_t>(from) * columns);
-  }
-  for (std::thread& helper : helpers) helper.join();
+  const std::size_t n = static_cast<std::size_t>(rows);
+  fan_out(n, block_count(n, static_cast<std::size_t>(rows_per_thread)),
+          [&](std::size_t first, std::size_t last, std::size_t /*block*/) {
+            range(static_cast<int>(first), static_cast<int>(last), values + first * columns);
+          });
 }
 
 // N rows (none for N <= 0) of `columns` values, each block of them formed by `range`.

@@ -1,5 +1,6 @@
 #include "simplex_weights/text_format.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "inspect/reading.h"
 #include "simplex_weights/errors.h"
 #include "support/arguments.h"
+#include "support/cancel.h"
 #include "support/memory.h"
 #include "text/rows.h"
 #include "text/writer.h"
@@ -48,7 +50,9 @@ void write_rows(Writer& out, const WeightSet& set, RowFormat format, bool header
   if (header) {
     write_header(out, static_cast<long long>(set.rows), static_cast<long long>(set.columns));
   }
+  CancelCheck check;
   for (std::size_t i = 0; i < set.rows; ++i) {
+    check();
     print(out, set.row(i), static_cast<int>(set.columns), format);
   }
 }
@@ -86,16 +90,40 @@ void save(const std::string& path, const WeightSet& set, RowFormat format, int d
   }
 }
 
+namespace {
+
+// A header that disagrees with the rows marks a damaged file: a truncated one, most often.
+void check_header(const FileRows& rows, const std::string& path) {
+  if (!rows.header) return;
+  const auto [stated_rows, stated_columns] = *rows.header;
+  const bool columns_agree = rows.rows() == 0 || stated_columns == rows.columns;
+  if (stated_rows == rows.rows() && columns_agree) return;
+  throw Error(path + ": the header states " + std::to_string(stated_rows) + " rows of " +
+                  std::to_string(stated_columns) + " values, the file holds " +
+                  std::to_string(rows.rows()) + " rows of " + std::to_string(rows.columns) + "\n",
+              {}, ErrorCode::kParse);
+}
+
+}  // namespace
+
 WeightSet load(const std::string& path) {
-  FileRows rows = read_weight_set(path);
-  if (rows.ragged) {
-    throw Error(path + ": rows differ in length\n", {}, ErrorCode::kParse);
+  try {
+    const FileRows rows = read_weight_set(path, false);
+    if (rows.ragged) {
+      throw Error(path + ": rows differ in length\n", {}, ErrorCode::kParse);
+    }
+    check_header(rows, path);
+    WeightSet set;
+    set.rows = static_cast<std::size_t>(rows.rows());
+    // A header-only file keeps its columns: (0, m) reads back as (0, m).
+    set.columns = set.rows > 0       ? static_cast<std::size_t>(rows.columns)
+                  : rows.header      ? static_cast<std::size_t>(std::max(0LL, rows.header->second))
+                                     : 0;
+    set.values.assign(rows.values.begin(), rows.values.end());
+    return set;
+  } catch (const std::bad_alloc&) {
+    fail_memory();
   }
-  WeightSet set;
-  set.rows = static_cast<std::size_t>(rows.rows());
-  set.columns = set.rows == 0 ? 0 : static_cast<std::size_t>(rows.columns);
-  set.values.assign(rows.values.begin(), rows.values.end());
-  return set;
 }
 
 }  // namespace simplex_weights

@@ -17,6 +17,7 @@ enum class ErrorCode {
   kIo,               ///< a file could not be opened, read or written
   kOutOfMemory,      ///< an allocation was refused
   kParse,            ///< a file's text is not a weight file
+  kCancelled,        ///< the call's Cancellation was requested
 };
 
 /// An argument out of range. `what()` is the programs' message for it, word for word

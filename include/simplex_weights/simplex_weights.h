@@ -1,6 +1,7 @@
 // The whole public interface of the simplex-weights library.
 #pragma once
 
+#include "simplex_weights/cancel.h"
 #include "simplex_weights/constructions.h"
 #include "simplex_weights/errors.h"
 #include "simplex_weights/figures.h"

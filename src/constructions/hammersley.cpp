@@ -4,6 +4,7 @@
 #include <string>
 
 #include "support/arguments.h"
+#include "support/cancel.h"
 #include "support/failure.h"
 
 namespace simplex_weights::detail {
@@ -53,7 +54,9 @@ void hammersley_rows(const HammersleyBuild& build, int k, int N, int first, int 
   std::vector<double> w(static_cast<std::size_t>(k));
   const bool sums = observer.observing() && build.corrected_completion;
   double partial_sum = 0;
+  CancelCheck check;
   for (int i = first; i < last; ++i) {
+    check();
     generator.next(w.data(), sums ? &partial_sum : nullptr);
     if (sums) observer.row_sum(partial_sum);
     observer.row(w.data(), k);

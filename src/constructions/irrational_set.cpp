@@ -7,6 +7,7 @@
 
 #include "math/simplex_mapping.h"
 #include "support/arguments.h"
+#include "support/cancel.h"
 #include "support/failure.h"
 
 namespace simplex_weights::detail {
@@ -19,7 +20,9 @@ double irrational_coordinate(int i, int j, int N, double c) {
 }
 
 void irrational_points(int m, int N, Observer& observer) {
+  CancelCheck check;
   for (int i = 0; i < N; ++i) {
+    check();
     for (int j = 0; j < m - 1; ++j)
       observer.coordinate(irrational_coordinate(i, j, N, kIrrationalConstants[j]));
   }
@@ -34,7 +37,9 @@ void irrational_rows(const IrrationalBuild& build, int m, int N, int first, int 
   std::vector<double> w(static_cast<std::size_t>(m));
   const bool sums = observer.observing() && build.corrected_completion;
   double partial_sum = 0;
+  CancelCheck check;
   for (int i = first; i < last; ++i) {
+    check();
     for (int j = 0; j < m - 1; ++j) {
       u[static_cast<std::size_t>(j)] = irrational_coordinate(i, j, N, kIrrationalConstants[j]);
     }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "support/cancel.h"
 #include "support/failure.h"
 
 namespace simplex_weights::detail {
@@ -13,7 +14,9 @@ void two_objective_lattice(DesignRows& rows, int M, int K) {
   std::vector<double> x(static_cast<std::size_t>(M), 0.0);
   x[0] = K;
   int p = 0;
+  CancelCheck check;
   do {
+    check();
     rows.print(x.data(), M);
     x[static_cast<std::size_t>(p)] -= 1;
     double sum = 0.0;
@@ -88,6 +91,7 @@ void design_vertex_rows(DesignRows& rows, Observer& observer, int M, int K, int 
   std::vector<double> D2(width);
   std::vector<double> point(width);
   for (int r = 1; r <= K; ++r) {
+    throw_if_cancelled();
     // The layer's points on the segments from the centroid to vertices i and i + 1.
     const double a = static_cast<double>(r) / static_cast<double>(K);
     for (std::size_t j = 0; j < width; ++j) {

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <system_error>
-#include <thread>
 
 #include "math/discrepancy.h"
 #include "nanoflann.hpp"
+#include "support/cancel.h"
+#include "support/fan_out.h"
 
 namespace simplex_weights::detail {
 namespace {
@@ -88,20 +88,7 @@ class Neighbours {
 // the queries only read the tree, and the machine's other cores would otherwise stay idle.
 template <typename Work>
 void in_parallel(std::size_t n, Work work) {
-  const std::size_t parts = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
-  if (n < 1000) return work(0, n, 0);
-  std::vector<std::thread> threads;
-  std::vector<std::size_t> left_to_caller;
-  for (std::size_t part = 1; part < parts; ++part) {
-    try {
-      threads.emplace_back(work, n * part / parts, n * (part + 1) / parts, part);
-    } catch (const std::system_error&) {
-      left_to_caller.push_back(part);  // no thread to be had: fewer threads, same figures
-    }
-  }
-  work(0, n / parts, 0);
-  for (std::size_t part : left_to_caller) work(n * part / parts, n * (part + 1) / parts, part);
-  for (std::thread& thread : threads) thread.join();
+  fan_out(n, n < 1000 ? 1 : block_count(n, 1, 4), work);
 }
 
 struct NearestSums {
@@ -120,7 +107,9 @@ void nearest_figures(const PointCloud& cloud, const Neighbours& neighbours, Unif
   std::vector<NearestSums> parts(4);
   in_parallel(n, [&](std::size_t begin, std::size_t end, std::size_t part) {
     NearestSums sums;  // kept apart until the end, so that no two threads share a cache line
+    CancelCheck check;
     for (std::size_t i = begin; i < end; ++i) {
+      check();
       const double nearest = std::sqrt(neighbours.nearest(cloud.point(i), i));
       sums.closest = std::min(sums.closest, nearest);
       sums.sum += nearest;
@@ -227,7 +216,9 @@ Figure coverage(const PointCloud& cloud, const Neighbours& neighbours, PointKind
   std::vector<double> radius(4, 0.0);
   in_parallel(points.size() / m, [&](std::size_t begin, std::size_t end, std::size_t part) {
     double largest = 0;
+    CancelCheck check;
     for (std::size_t i = begin; i < end; ++i) {
+      check();
       const double d2 = neighbours.nearest(points.data() + i * m, static_cast<std::size_t>(-1));
       largest = std::max(largest, std::sqrt(d2));
     }
@@ -271,7 +262,9 @@ Figure energy(const PointCloud& cloud) {
   // so that the cores get equal work.
   const std::size_t folds = (n + 1) / 2;
   const auto for_rows_of_folds = [n](std::size_t begin, std::size_t end, auto visit) {
+    CancelCheck check(8);
     for (std::size_t f = begin; f < end; ++f) {
+      check();
       visit(f);
       if (n - 1 - f != f) visit(n - 1 - f);
     }

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "support/failure.h"
+#include "support/cancel.h"
 
 namespace simplex_weights::detail {
 namespace {
@@ -106,15 +107,30 @@ std::string shown(char c) {
 
 // How long a FIFO may stay without a writer before the reading gives up.
 constexpr int kFifoWaitSeconds = 5;
+// How often a wait for input looks at the cancellation.
+constexpr int kPollMilliseconds = 100;
 
 // Whether a writer opens the FIFO (or has written to it) in time. A FIFO opened without waiting
 // reads as empty until a writer comes, so the reading waits for one, but not forever.
 bool writer_connects(int fd) {
   pollfd wanted{fd, POLLIN, 0};
+  for (int waited = 0; waited < kFifoWaitSeconds * 1000; waited += kPollMilliseconds) {
+    throw_if_cancelled();
+    const int ready = ::poll(&wanted, 1, kPollMilliseconds);
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) return false;
+  }
+  return false;
+}
+
+// Waits until fd has bytes (or its end) to read, looking at the cancellation in between: a
+// stream that stalls never holds a call that was asked to stop.
+void wait_readable(int fd) {
+  pollfd wanted{fd, POLLIN, 0};
   for (;;) {
-    const int ready = ::poll(&wanted, 1, kFifoWaitSeconds * 1000);
-    if (ready < 0 && errno == EINTR) continue;
-    return ready > 0;
+    throw_if_cancelled();
+    const int ready = ::poll(&wanted, 1, kPollMilliseconds);
+    if (ready != 0 && !(ready < 0 && errno == EINTR)) return;
   }
 }
 
@@ -221,8 +237,8 @@ FileRows RowReader::finish() {
   return std::move(set_);
 }
 
-FileRows read_weight_set(const std::string& path) {
-  const bool standard_input = path == "-";
+FileRows read_weight_set(const std::string& path, bool dash_is_standard_input) {
+  const bool standard_input = dash_is_standard_input && path == "-";
   // Without O_NONBLOCK, opening a FIFO that no one writes would wait for a writer forever.
   const int fd =
       standard_input ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -242,6 +258,7 @@ FileRows read_weight_set(const std::string& path) {
   char chunk[1 << 16];
   try {
     for (;;) {
+      if (current_cancellation() != nullptr) wait_readable(fd);
       const ssize_t got = ::read(fd, chunk, sizeof chunk);
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) throw Failure(path + ": cannot be read (" + std::strerror(errno) + ")\n");

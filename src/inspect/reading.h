@@ -58,8 +58,9 @@ class RowReader {
   int row_count_ = 0;
 };
 
-/// Reads a file, or standard input for "-"; throws Failure "<path>: ..." when it cannot be
-/// read (a directory, no permission) and at the first token that is no number.
-FileRows read_weight_set(const std::string& path);
+/// Reads a file, or standard input for "-" where `dash_is_standard_input`; throws Failure
+/// "<path>: ..." when it cannot be read (a directory, no permission) and at the first token
+/// that is no number. A FIFO that no process writes to within 5 s is refused.
+FileRows read_weight_set(const std::string& path, bool dash_is_standard_input = true);
 
 }  // namespace simplex_weights::detail

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "simplex_weights/figures.h"
+#include "support/cancel.h"
 #include "support/memory.h"
 
 namespace simplex_weights::detail {
@@ -64,7 +65,9 @@ double centred_l2_discrepancy(const ColumnPoints& points) {
   CompensatedSum singles;
   CompensatedSum pairs;
   double products[kBlock];
+  CancelCheck check(16);
   for (std::size_t i = 0; i < n; ++i) {
+    check();
     double single = 1.0;
     double self = 1.0;  // the pair term of j = i
     for (std::size_t k = 0; k < s; ++k) {

@@ -11,6 +11,7 @@
 #include "math/simplex_mapping.h"
 #include "math/simplex_search.h"
 #include "support/arguments.h"
+#include "support/cancel.h"
 #include "support/failure.h"
 
 namespace simplex_weights::detail {
@@ -125,6 +126,7 @@ std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw 
   const long long most_draws = std::max<long long>(100 * wanted, 1000000);
   for (long long drawn = 0; static_cast<long long>(seen.size()) < wanted && drawn < most_draws;
        ++drawn) {
+    throw_if_cancelled();
     Candidate candidate{{}, {}, 0};
     {
       DrawRecorder recorder(candidate.draws, record);
@@ -311,10 +313,12 @@ void lattice_simplex_rows(const std::vector<int>& h, int n, RowSink& rows, Obser
   const std::size_t s = h.size();
   const int m = static_cast<int>(s) + 1;
   std::vector<double> u(s);
+  CancelCheck check;
   if (observer.observing()) {
     observer.points_begin();
     LatticeIndices q(h, n);
     for (int k = 1; k <= n; ++k) {
+      check();
       q.advance();
       for (std::size_t j = 0; j < s; ++j) u[j] = lattice_coordinate(q[j], n);
       observer.cube_point(u.data(), static_cast<int>(s));
@@ -326,6 +330,7 @@ void lattice_simplex_rows(const std::vector<int>& h, int n, RowSink& rows, Obser
   std::vector<double> w(s + 1);
   LatticeIndices q(h, n);
   for (int k = 1; k <= n; ++k) {
+    check();
     q.advance();
     for (std::size_t j = 0; j < s; ++j) u[j] = lattice_coordinate(q[j], n);
     mapping.map(u.data(), w.data());

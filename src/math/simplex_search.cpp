@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "math/simplex_mapping.h"
+#include "support/cancel.h"
 #include "support/filling_sink.h"
 #include "support/observer.h"
 
@@ -90,7 +91,9 @@ double closest_pair_distance(const double* points, std::size_t n, std::size_t m)
   std::sort(order.begin(), order.end(),
             [&](std::size_t a, std::size_t b) { return points[a * m] < points[b * m]; });
   double best = std::numeric_limits<double>::infinity();
+  CancelCheck check(256);
   for (std::size_t i = 0; i < n; ++i) {
+    check();
     const double* a = points + order[i] * m;
     for (std::size_t k = i + 1; k < n; ++k) {
       const double* b = points + order[k] * m;
@@ -107,7 +110,9 @@ double coverage_radius(const double* points, std::size_t n, const std::vector<do
   const double give_up_squared = give_up * give_up;
   double radius = 0;  // squared
   std::size_t hint = 0;
+  CancelCheck check(16);
   for (std::size_t r = 0; r < reference.size(); r += m) {
+    check();
     const double* p = reference.data() + r;
     // Neighbouring reference points have neighbouring nearest points: the last one first.
     double nearest = squared_distance(p, points + hint * m, m);
@@ -137,6 +142,7 @@ OrderingChoice best_ordering_on_simplex(const std::vector<Candidate>& candidates
   double best_ratio = std::numeric_limits<double>::infinity();
   for (std::size_t c = 0; c < candidates.size(); ++c) {
     for (const std::vector<int>& order : orderings[c]) {
+      throw_if_cancelled();
       std::vector<int> h(static_cast<std::size_t>(s));
       for (int j = 0; j < s; ++j) {
         h[static_cast<std::size_t>(j)] =
