@@ -116,9 +116,9 @@ WeightSet load(const std::string& path) {
     WeightSet set;
     set.rows = static_cast<std::size_t>(rows.rows());
     // A header-only file keeps its columns: (0, m) reads back as (0, m).
-    set.columns = set.rows > 0       ? static_cast<std::size_t>(rows.columns)
-                  : rows.header      ? static_cast<std::size_t>(std::max(0LL, rows.header->second))
-                                     : 0;
+    set.columns = set.rows > 0  ? static_cast<std::size_t>(rows.columns)
+                  : rows.header ? static_cast<std::size_t>(std::max(0LL, rows.header->second))
+                                : 0;
     set.values.assign(rows.values.begin(), rows.values.end());
     return set;
   } catch (const std::bad_alloc&) {

@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "support/failure.h"
 #include "support/cancel.h"
+#include "support/failure.h"
 
 namespace simplex_weights::detail {
 namespace {

@@ -1,6 +1,7 @@
 #include "math/good_lattice.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <numeric>
@@ -83,10 +84,8 @@ bool is_prime(int n) {
 
 namespace {
 
-// About how long a search takes: per candidate a nanosecond per pair and coordinate of its
-// CD2, and a tenth of a millisecond to draw it and lay out its points.
-double search_seconds(long long candidates, int s, int n) {
-  return static_cast<double>(candidates) * (0.5 * n * static_cast<double>(n) * s * 1e-9 + 1e-4);
+double seconds_since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace
@@ -118,8 +117,6 @@ std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw 
                                                     long long& compared, bool record) {
   const long long wanted =
       std::min<long long>(how.candidates, distinct_vector_count(s, n, how.test));
-  const double seconds = search_seconds(wanted, s, n);
-  if (seconds > 2 && how.on_long_search) how.on_long_search(wanted, seconds);
   std::set<std::vector<int>> seen;
   std::vector<Candidate> best;  // by CD2, the earlier drawn first among equals
   // Every distinct vector turns up in time; the bound only guards against a miscount.
@@ -133,7 +130,21 @@ std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw 
       candidate.h = draw(s, n, how.test, how.random, recorder);
     }
     if (!seen.insert(candidate.h).second) continue;
+    const auto started = std::chrono::steady_clock::now();
     candidate.discrepancy = lattice_discrepancy(candidate.h, n);
+    // The first candidate prices the search: its own CD2 for each candidate and, where the
+    // choice is made on the simplex, one ordering's layout and figures for every ordering of
+    // the vectors kept.
+    if (seen.size() == 1 && how.on_long_search) {
+      double seconds = static_cast<double>(wanted) * seconds_since(started);
+      if (how.on_simplex && s >= 1) {
+        const double orderings =
+            static_cast<double>(std::min<long long>(static_cast<long long>(keep), wanted)) *
+            static_cast<double>(ordering_count(s));
+        seconds += orderings * ordering_seconds(candidate.h, n);
+      }
+      if (seconds > kLongSearchSeconds) how.on_long_search(wanted, seconds);
+    }
     if (best.size() == keep && !(candidate.discrepancy < best.back().discrepancy)) continue;
     const auto place =
         std::upper_bound(best.begin(), best.end(), candidate.discrepancy,

@@ -91,6 +91,11 @@ struct VectorDraw {
   std::function<void(long long vectors, double seconds)> on_long_search = {};
 };
 
+/// A search priced above this many seconds is announced to on_long_search. The price is taken
+/// from the first candidate, before the others are drawn: its CD2's time for each candidate,
+/// and for a choice on the simplex one ordering's layout and figures for every ordering tried.
+inline constexpr double kLongSearchSeconds = 2;
+
 /// The vector a construction chose, and for a search how many vectors it compared and the CD2
 /// of the winner; for a search on the simplex also the winner's figures there.
 struct VectorChoice {

@@ -1,6 +1,7 @@
 #include "math/simplex_search.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -52,6 +53,25 @@ std::vector<double> simplex_points(const std::vector<int>& h, int n) {
 }
 
 }  // namespace
+
+std::size_t ordering_count(int s) {
+  long long all = 1;
+  for (int i = 2; i <= s && all <= kMaxOrderings; ++i) all *= i;
+  return static_cast<std::size_t>(std::min<long long>(all, kMaxOrderings));
+}
+
+double ordering_seconds(const std::vector<int>& h, int n) {
+  const auto start = std::chrono::steady_clock::now();
+  const std::size_t m = h.size() + 1;
+  const std::vector<double> points = simplex_points(h, n);
+  const std::size_t count = static_cast<std::size_t>(n);
+  const double closest = closest_pair_distance(points.data(), count, m);
+  static_cast<void>(coverage_radius(points.data(), count,
+                                    coarse_simplex_lattice(static_cast<int>(m)), m,
+                                    std::numeric_limits<double>::infinity()));
+  static_cast<void>(closest);
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 std::vector<std::vector<int>> component_orderings(int s, RandomSource& random) {
   std::vector<int> order(static_cast<std::size_t>(s));

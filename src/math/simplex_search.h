@@ -34,6 +34,14 @@ inline constexpr int kCoarseLatticePoints = 2000;
 OrderingChoice best_ordering_on_simplex(const std::vector<Candidate>& candidates, int n,
                                         RandomSource& random);
 
+/// How many orderings are tried for s components: s! up to kMaxOrderings, else kMaxOrderings.
+std::size_t ordering_count(int s);
+
+/// Seconds taken to lay out the lattice of h on the simplex and to measure it as an ordering is
+/// measured (closest pair, and coverage radius without giving up early): the price of one
+/// ordering of a search.
+double ordering_seconds(const std::vector<int>& h, int n);
+
 /// The orderings tried for s components: all permutations in lexicographic order while s! <=
 /// kMaxOrderings, else the identity and kMaxOrderings - 1 shuffles drawn from `random`.
 std::vector<std::vector<int>> component_orderings(int s, RandomSource& random);

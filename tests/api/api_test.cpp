@@ -324,6 +324,26 @@ TEST(Figures, MatchHandComputedValuesOfASmallSet) {
   EXPECT_THROW(figures(one), std::invalid_argument);
 }
 
+// C(n, k) exactly, for the small arguments below.
+long long binomial(long long n, long long k) {
+  long long result = 1;
+  for (long long i = 1; i <= k; ++i) result = result * (n - k + i) / i;
+  return result;
+}
+
+TEST(Figures, CoverageIsMeasuredFromTheLargestSimplexLatticeOfAtMost100000Points) {
+  if (!kHasFigures) GTEST_SKIP() << "built without nanoflann";
+  for (int m : {3, 5}) {
+    long long H = 0;
+    while (binomial(H + 1 + m - 1, m - 1) <= 100000) ++H;
+    const Figures f = figures(udh(m, 60));
+    EXPECT_NE(f.coverage_radius_note.find("H = " + std::to_string(H) + ", " +
+                                          std::to_string(binomial(H + m - 1, m - 1)) + " points"),
+              std::string::npos)
+        << m << ": " << f.coverage_radius_note;
+  }
+}
+
 TEST(Figures, DiscrepancyOfACubeSetIsTheLibrarysOwn) {
   if (!kHasFigures) GTEST_SKIP() << "built without nanoflann";
   const WeightSet cube = glp_cube(2, 13, {.seed = 3});

@@ -117,6 +117,18 @@ for program in PROGRAMS:
               f"{program} --search: status {status}, {err!r}")
 
 ## Quiet runs: no trace, the same file; failures then speak on standard error only.
+## A value with trailing characters is refused with a message, never read as its numeric prefix.
+for program, (args, failure, name) in PROGRAMS.items():
+    values = [("--digits", "3x"), ("--digits", "7 "), ("--digits", "")]
+    if program in RANDOMISED:
+        values += [("--seed", "12abc"), ("--search", "8k"), ("--search", "2.5")]
+    for option, value in values:
+        for form in ([option, value], [f"{option}={value}"]):
+            status, out, err, files = run(program, form + args)
+            where = f"{program} {' '.join(form)!r}"
+            check(status == failure and files == {} and option.encode() in err and b"not '" in err
+                  or (value == "" and status == failure and files == {}), f"{where}: {status} {err!r}")
+
 for program, (args, failure, name) in PROGRAMS.items():
     seed = ["--seed", "3"] if program in RANDOMISED else []
     traced = run(program, seed + args)

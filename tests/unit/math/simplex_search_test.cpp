@@ -131,6 +131,32 @@ TEST(SimplexSearch, OrderingsAreAllPermutationsOrTheDrawnOrderAndDrawnShuffles) 
   }
 }
 
+TEST(SimplexSearch, DrawnOrderingsReachEveryPlacementIncludingFixedOnes) {
+  // Beyond five components the shuffles are uniform: every component reaches every place,
+  // staying where it is among them (a shuffle that never leaves one in place is not uniform).
+  for (int s : {6, 9}) {
+    GlibcRandom random(11);
+    const std::size_t width = static_cast<std::size_t>(s);
+    std::vector<int> seen(width * width, 0);
+    int with_a_fixed_component = 0;
+    for (int round = 0; round < 20; ++round) {
+      const std::vector<std::vector<int>> drawn = component_orderings(s, random);
+      for (std::size_t o = 1; o < drawn.size(); ++o) {
+        bool fixed = false;
+        for (std::size_t j = 0; j < width; ++j) {
+          ++seen[j * width + static_cast<std::size_t>(drawn[o][j])];
+          fixed = fixed || drawn[o][j] == static_cast<int>(j);
+        }
+        with_a_fixed_component += fixed ? 1 : 0;
+      }
+    }
+    for (std::size_t i = 0; i < seen.size(); ++i) EXPECT_GT(seen[i], 0) << s << " " << i;
+    // About 1 - 1/e of uniform shuffles keep a component in place: 63 % of 2380.
+    EXPECT_GT(with_a_fixed_component, 1300) << s;
+    EXPECT_LT(with_a_fixed_component, 1700) << s;
+  }
+}
+
 TEST(SimplexSearch, VectorsOfEqualDiscrepancyKeepTheOrderTheyWereDrawnIn) {
   // h and its inverse modulo n give the same CD2 to the bit: at n = 13, (1, 6) and (1, 11).
   EXPECT_EQ(lattice_discrepancy({1, 6}, 13), lattice_discrepancy({1, 11}, 13));

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "constructions/hammersley.h"
+#include "constructions/layered_design.h"
+#include "math/good_lattice.h"
+#include "simplex_weights/errors.h"
+
 namespace simplex_weights::detail {
 
 namespace {
@@ -48,6 +53,29 @@ TEST(RangeMessages, NameTheRange) {
   EXPECT_EQ(range_text(1, 22), "1 .. 22");
   EXPECT_EQ(range_message("the dimension", 1, 10),
             "Error... the dimension should lie in 1 .. 10\n");
+}
+
+TEST(ArgumentLimits, AreAcceptedAtTheLimitAndRefusedOnePast) {
+  // udh: k * N up to 2^31 - 1.
+  EXPECT_NO_THROW(check_hammersley_arguments(1, 2147483647));
+  EXPECT_NO_THROW(check_hammersley_arguments(3, 715827882));                 // 2147483646
+  EXPECT_THROW(check_hammersley_arguments(2, 1073741824), InvalidArgument);  // 2^31
+  EXPECT_THROW(check_hammersley_arguments(22, 97612894), InvalidArgument);   // 2^31 + 20
+  EXPECT_NO_THROW(check_hammersley_arguments(22, 97612893));                 // 2^31 - 2
+  // msld: the design size never overflows on its way to the limit.
+  for (int K : {65536, 100000, 100001, 1 << 20, 2147483646, 2147483647}) {
+    EXPECT_EQ(design_row_count(3, K), -1) << K;
+    EXPECT_EQ(design_row_count(1000, K), -1) << K;
+  }
+  EXPECT_EQ(design_row_count(2, 2147483646), 2147483647);
+  EXPECT_EQ(design_row_count(2147483646, 0), 2147483647);
+  // The lattice programs: 3 .. 20000 samples.
+  EXPECT_NO_THROW(check_lattice_arguments(3, 20000, 2));
+  EXPECT_THROW(check_lattice_arguments(3, 20001, 2), InvalidArgument);
+  EXPECT_NO_THROW(check_lattice_arguments(3, 3, 2));
+  EXPECT_THROW(check_lattice_arguments(3, 2, 2), InvalidArgument);
+  EXPECT_NO_THROW(check_lattice_arguments(1000, 3, 2));
+  EXPECT_THROW(check_lattice_arguments(1001, 3, 2), InvalidArgument);
 }
 
 }  // namespace

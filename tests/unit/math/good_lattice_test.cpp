@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "common/prime_table.h"
 #include "common/traces.h"
 #include "support/failure.h"
+#include "tests/support/scripted_random.h"
 #include "text/writer.h"
 
 namespace simplex_weights::cli {
@@ -20,6 +22,8 @@ namespace simplex_weights::cli {
 using namespace simplex_weights::detail;
 
 namespace {
+
+using test_support::ScriptedRandom;
 
 TEST(PrimitiveRoot, GivesTheListedValues) {
   EXPECT_EQ(primitive_root(5, 2), 1);
@@ -256,6 +260,57 @@ TEST(GeneratingVectorSearch, KeepsTheFirstVectorOfLeastDiscrepancy) {
   }
 }
 
+// A search far too long to wait for: the announcement comes after its first candidate, and
+// the callback's exception ends the search there.
+struct Announced {
+  long long vectors;
+  double seconds;
+};
+
+TEST(GeneratingVectorSearch, OnlyASearchPricedOverTwoSecondsIsAnnounced) {
+  GlibcRandom random(2);
+  std::vector<Announced> announced;
+  const auto note = [&](long long vectors, double seconds) {
+    announced.push_back({vectors, seconds});
+    throw Announced{vectors, seconds};
+  };
+  EXPECT_THROW(
+      choose_generating_vector(
+          8, 5003, tglp_draw,
+          {.random = random, .candidates = 100000, .on_simplex = true, .on_long_search = note},
+          no_observer()),
+      Announced);
+  ASSERT_EQ(announced.size(), 1u);
+  EXPECT_EQ(announced[0].vectors, 100000);
+  EXPECT_GT(announced[0].seconds, kLongSearchSeconds);
+  announced.clear();
+  const VectorChoice small = choose_generating_vector(
+      2, 101, tglp_draw,
+      {.random = random, .candidates = 20, .on_simplex = true, .on_long_search = note},
+      no_observer());
+  EXPECT_TRUE(announced.empty());
+  EXPECT_EQ(small.compared, 20);
+}
+
+TEST(SearchPrice, IsWithinAFactorOfTheTimeTaken) {
+  // A search of about three seconds, most of it in the orderings on the simplex.
+  GlibcRandom random(1);
+  double announced = 0;
+  const auto started = std::chrono::steady_clock::now();
+  choose_generating_vector(
+      5, 6007, tglp_draw,
+      {.random = random,
+       .candidates = 2,
+       .on_simplex = true,
+       .on_long_search = [&](long long, double seconds) { announced = seconds; }},
+      no_observer());
+  const double taken =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  ASSERT_GT(announced, 0) << "taken " << taken << " s";
+  EXPECT_GT(announced, taken / 3);
+  EXPECT_LT(announced, taken * 3);
+}
+
 TEST(GeneratingVectorSearch, StopsWhenEveryDistinctVectorIsEvaluated) {
   GlibcRandom random(9);
   const VectorChoice choice = choose_generating_vector(
@@ -298,6 +353,22 @@ TEST(Units, GeneratingVectorsOfACompositeModulusHoldOnlyDistinctUnits) {
     EXPECT_EQ(std::set<int>(h.begin(), h.end()).size(), 5u) << n;
     for (int component : h) EXPECT_EQ(std::gcd(component, n), 1) << n;
   }
+}
+
+TEST(RandInterval, RejectsExactlyTheValuesPastTheLastWholeBucket) {
+  // [2, 4] has three values: buckets of 715827882, the limit 3 * 715827882 = 2147483646.
+  ScriptedRandom at_limit({2147483646, 2147483647, 2147483645});
+  EXPECT_EQ(rand_interval(2, 4, at_limit), 4);  // the last value below the limit
+  EXPECT_EQ(at_limit.left(), 0u);
+  ScriptedRandom edges({0, 715827881, 715827882, 2147483645});
+  EXPECT_EQ(rand_interval(2, 4, edges), 2);
+  EXPECT_EQ(rand_interval(2, 4, edges), 2);
+  EXPECT_EQ(rand_interval(2, 4, edges), 3);
+  EXPECT_EQ(rand_interval(2, 4, edges), 4);
+  // A single value: one bucket of 2^31 - 1 values, and the top value 2^31 - 1 is past it.
+  ScriptedRandom single({2147483647, 7});
+  EXPECT_EQ(rand_interval(5, 5, single), 5);
+  EXPECT_EQ(single.left(), 0u);
 }
 
 }  // namespace

@@ -17,12 +17,15 @@
 #include "common/process.h"
 #include "common/runs.h"
 #include "support/failure.h"
+#include "tests/support/recording_file_system.h"
 
 namespace simplex_weights::cli {
 
 using namespace simplex_weights::detail;
 
 namespace {
+
+using test_support::RecordingFileSystem;
 
 namespace fs = std::filesystem;
 
@@ -191,62 +194,6 @@ TEST_F(PublicationTest, AMissingDirectoryIsNamedWithAHint) {
             "|./output/weight_03D_4.udh: No such file or directory (create the directory "
             "./output first)");
 }
-
-// The system's calls, recorded in order, with one kind of call made to fail and a power cut
-// that loses the data of every file renamed before it was synced.
-class RecordingFileSystem final : public FileSystem {
- public:
-  std::string calls;
-  std::string failing;  // the call that fails, with failure_errno
-  int failure_errno = EIO;
-  bool power_cut = false;
-
-  int create_exclusive(const std::string& path) override {
-    return record("create", [&] { return FileSystem::create_exclusive(path); });
-  }
-  int lock(int fd) override {
-    return record("lock", [&] { return FileSystem::lock(fd); });
-  }
-  int sync_data(int fd) override {
-    return record("sync", [&] {
-      struct stat status {};
-      ::fstat(fd, &status);
-      synced_.push_back(status.st_ino);
-      return FileSystem::sync_data(fd);
-    });
-  }
-  int close(int fd) override {
-    return record("close", [&] { return FileSystem::close(fd); });
-  }
-  int rename(const std::string& from, const std::string& to) override {
-    return record("rename", [&] {
-      struct stat status {};
-      ::lstat(from.c_str(), &status);
-      if (power_cut && std::find(synced_.begin(), synced_.end(), status.st_ino) == synced_.end()) {
-        // The name reached the disk, the rows did not.
-        EXPECT_EQ(::truncate(from.c_str(), 0), 0);
-      }
-      return FileSystem::rename(from, to);
-    });
-  }
-  int unlink(const std::string& path) override {
-    return record("unlink", [&] { return FileSystem::unlink(path); });
-  }
-
- private:
-  template <typename Call>
-  int record(const char* name, Call call) {
-    calls += calls.empty() ? name : std::string(" ") + name;
-    if (failing == name) {
-      // close still closes: the descriptor is gone whatever close reports.
-      if (failing == "close") call();
-      errno = failure_errno;
-      return -1;
-    }
-    return call();
-  }
-  std::vector<ino_t> synced_;
-};
 
 std::string publish_with(RecordingFileSystem& files, const std::string& rows) {
   try {

@@ -178,5 +178,51 @@ TEST(NumberFormat, IntegersMatchTheCLibrary) {
   }
 }
 
+std::string ours(double x, int digits, bool scientific) {
+  char text[kMaxNumberChars + 1];
+  char* end = scientific ? format_scientific(text, x, digits) : format_fixed(text, x, digits);
+  return std::string(text, end);
+}
+
+std::string printf_of(double x, int digits, bool scientific) {
+  char text[400];
+  std::snprintf(text, sizeof text, scientific ? "%.*e" : "%.*f", digits, x);
+  return text;
+}
+
+void expect_neighbours_match(double x, int digits, bool scientific) {
+  double value = x;
+  for (int i = 0; i < 2; ++i) value = std::nextafter(value, -HUGE_VAL);
+  for (int i = 0; i < 5; ++i, value = std::nextafter(value, HUGE_VAL)) {
+    ASSERT_EQ(ours(value, digits, scientific), printf_of(value, digits, scientific))
+        << std::hexfloat << value << " with " << digits << " digits";
+  }
+}
+
+TEST(FormatterBoundaries, EveryDecimalExponentThresholdAndItsNeighbours) {
+  // The smallest value that prints with decimal exponent e is 9.99..95 x 10^(e - 1): at it the
+  // rounding carries into the next exponent. Every threshold, for every number of digits.
+  for (int digits = kMinDigits; digits <= kMaxDigits; ++digits) {
+    for (int e = -300; e <= 300; ++e) {
+      const std::string text =
+          "9." + std::string(static_cast<std::size_t>(digits), '9') + "5e" + std::to_string(e - 1);
+      const double threshold = std::strtod(text.c_str(), nullptr);
+      expect_neighbours_match(threshold, digits, true);
+      expect_neighbours_match(std::pow(10.0, e), digits, true);
+    }
+  }
+}
+
+TEST(FormatterBoundaries, EveryBinadeEdgeOfTheFixedPaths) {
+  // Each fast path covers the binades below a limit: 2^k and its neighbours, for every k a
+  // path could end at, with every number of digits.
+  for (int digits = kMinDigits; digits <= kMaxDigits; ++digits) {
+    for (int k = -80; k <= 70; ++k) {
+      expect_neighbours_match(std::ldexp(1.0, k), digits, false);
+      expect_neighbours_match(-std::ldexp(1.0, k), digits, false);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace simplex_weights::detail
