@@ -126,7 +126,7 @@ class Gil(unittest.TestCase):
 
         def work():
             started.set()
-            sw.tglp(6, 20000, seed=1, search=2)
+            sw.tglp(6, 2000, seed=1, search=2)  # about half a second
 
         worker = threading.Thread(target=work)
         worker.start()

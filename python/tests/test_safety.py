@@ -52,7 +52,8 @@ class Interrupts(unittest.TestCase):
         with tempfile.TemporaryDirectory() as work:
             fifo = os.path.join(work, "stalled")
             os.mkfifo(fifo)
-            writer = subprocess.Popen(["sh", "-c", f"exec 3>'{fifo}'; sleep 30"])
+            writer = subprocess.Popen(["sh", "-c", f"exec 3>'{fifo}'; exec sleep 30"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             try:
                 seconds = interrupted_after(f"sw.load({fifo!r})")
             finally:
