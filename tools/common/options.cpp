@@ -62,7 +62,9 @@ constexpr OptionEntry kOptionTable[] = {
     {Option::kNoHeader, "no-header", 0, nullptr, "leave the \"# rows columns\" line out"},
     {Option::kExactSums, "exact-sums", 0, nullptr,
      "print every row so that its printed values sum to exactly 1 (each value within one\n"
-     "                    unit in the last printed place of the row's largest value)"},
+     "                    unit in the last printed place of the row's largest value up to\n"
+     "                    --digits 15; at 16 and 17 digits the doubles' own sums move it\n"
+     "                    by up to about 21 units)"},
     {Option::kUnique, "unique", 0, nullptr,
      "write each distinct row once, in the order of first appearance"},
     {Option::kHelp, "help", 'h', nullptr, "print this help and exit"},
