@@ -143,6 +143,14 @@ class Save(unittest.TestCase):
             numpy.testing.assert_array_equal(sw.load(path), W)
 
 
+@unittest.skipIf(os.environ.get("WEIGHTS_HAS_FIGURES") == "0", "built without nanoflann")
+class Figures(unittest.TestCase):
+    def test_distinct_rows_never_lie_at_distance_zero(self):
+        f = sw.figures(numpy.array([[1e-308, 0.0], [0.0, 1e-308], [0.5, 0.5]]))
+        self.assertIsNone(f["closest_pair"])
+        self.assertIn("underflow", f["notes"]["closest_pair"])
+
+
 class Load(unittest.TestCase):
     def check_refused(self, text, words):
         with tempfile.NamedTemporaryFile("w", suffix=".txt") as f:

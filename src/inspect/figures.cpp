@@ -128,7 +128,16 @@ void nearest_figures(const PointCloud& cloud, const Neighbours& neighbours, Unif
   const double count = static_cast<double>(n);
   const double mean = sum / count;
   const double variance = std::max(0.0, sum_squares / count - mean * mean);
-  result.closest_pair = {closest, ""};
+  // Distinct rows closer than this have a squared distance that underflows (to 0 for
+  // 1e-308 apart): no figure rather than a wrong one.
+  constexpr double kSmallestResolved = 1e-150;
+  if (closest < kSmallestResolved) {
+    result.closest_pair = {std::nullopt,
+                           "skipped: two distinct rows lie closer than 1e-150, where a squared "
+                           "distance underflows"};
+  } else {
+    result.closest_pair = {closest, ""};
+  }
   result.mean_nearest = {mean, ""};
   result.nearest_cv = {mean > 0 ? std::sqrt(variance) / mean : 0, ""};
 }

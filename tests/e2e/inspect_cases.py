@@ -163,6 +163,13 @@ with open("/dev/full", "w") as full:
 check(result.returncode == 2 and "could not be written" in result.stderr, f"/dev/full: {result.returncode} {result.stderr!r}")
 result = run_inspect("--svg", os.path.join(work, "missing", "p.svg"), os.path.join(work, "m2.udh"))
 check(result.returncode == 2 and "Error to open the file" in result.stderr, f"unwritable picture: {result.stderr!r}")
+fifo = os.path.join(work, "fifo.svg")
+os.mkfifo(fifo)
+try:
+    result = run_inspect("--svg", fifo, os.path.join(work, "m2.udh"), timeout=20)
+    check(result.returncode == 2 and "is not an SVG picture" in result.stderr, f"FIFO picture: {result.stderr!r}")
+except subprocess.TimeoutExpired:
+    check(False, "--svg at a FIFO waits")
 
 ## Energy and CD2 against published values.
 def das_dennis(m, H):

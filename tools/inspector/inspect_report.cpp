@@ -58,7 +58,10 @@ void refuse_unsafe_picture(const std::string& picture, const std::vector<std::st
     }
   }
   struct stat status {};
-  if (::lstat(picture.c_str(), &status) == 0 && !is_svg_picture(picture)) {
+  // Only a regular file is opened to see whether it is a picture: a FIFO would wait forever
+  // for a writer, a device might block or answer anything.
+  if (::lstat(picture.c_str(), &status) == 0 &&
+      (!S_ISREG(status.st_mode) || !is_svg_picture(picture))) {
     throw Failure("weights_inspect: " + picture +
                   " exists and is not an SVG picture; nothing was drawn over it\n");
   }
