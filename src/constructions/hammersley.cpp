@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+#include "constructions/row_loop.h"
 #include "support/arguments.h"
 #include "support/cancel.h"
 #include "support/failure.h"
@@ -51,17 +52,8 @@ void hammersley_rows(const HammersleyBuild& build, int k, int N, int first, int 
                      Observer& observer) {
   if (first >= last) return;
   HammersleyRows generator(build, k, N, first);
-  std::vector<double> w(static_cast<std::size_t>(k));
-  const bool sums = observer.observing() && build.corrected_completion;
-  double partial_sum = 0;
-  CancelCheck check;
-  for (int i = first; i < last; ++i) {
-    check();
-    generator.next(w.data(), sums ? &partial_sum : nullptr);
-    if (sums) observer.row_sum(partial_sum);
-    observer.row(w.data(), k);
-    rows.row(w.data(), k);
-  }
+  deliver_rows(first, last, k, build.corrected_completion, rows, observer,
+               [&](int /*i*/, double* w, double* partial_sum) { generator.next(w, partial_sum); });
 }
 
 double radical_inverse(int n, int b) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "constructions/row_loop.h"
 #include "math/simplex_mapping.h"
 #include "support/arguments.h"
 #include "support/cancel.h"
@@ -34,20 +35,14 @@ void irrational_rows(const IrrationalBuild& build, int m, int N, int first, int 
       m, MultiplicationOrder::kProductFirst,
       build.corrected_completion ? Completion::kCorrected : Completion::kProduct);
   std::vector<double> u(static_cast<std::size_t>(m));
-  std::vector<double> w(static_cast<std::size_t>(m));
-  const bool sums = observer.observing() && build.corrected_completion;
-  double partial_sum = 0;
-  CancelCheck check;
-  for (int i = first; i < last; ++i) {
-    check();
-    for (int j = 0; j < m - 1; ++j) {
-      u[static_cast<std::size_t>(j)] = irrational_coordinate(i, j, N, kIrrationalConstants[j]);
-    }
-    mapping.map(u.data(), w.data(), sums ? &partial_sum : nullptr);
-    if (sums) observer.row_sum(partial_sum);
-    observer.row(w.data(), m);
-    rows.row(w.data(), m);
-  }
+  deliver_rows(first, last, m, build.corrected_completion, rows, observer,
+               [&](int i, double* w, double* partial_sum) {
+                 for (int j = 0; j < m - 1; ++j) {
+                   u[static_cast<std::size_t>(j)] =
+                       irrational_coordinate(i, j, N, kIrrationalConstants[j]);
+                 }
+                 mapping.map(u.data(), w, partial_sum);
+               });
 }
 
 void check_irrational_arguments(int m) {

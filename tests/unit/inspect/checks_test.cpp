@@ -8,16 +8,13 @@
 #include <vector>
 
 #include "inspect/reading.h"
+#include "tests/support/file_rows.h"
 
 namespace simplex_weights::detail {
 
 namespace {
 
-FileRows read(const std::string& text) {
-  RowReader reader("t");
-  reader.feed(text);
-  return reader.finish();
-}
+FileRows read(const std::string& text) { return test_support::rows_of(text); }
 
 bool passes(const std::vector<Check>& checks, const std::string& start) {
   for (const Check& check : checks) {

@@ -9,16 +9,13 @@
 #include "inspect/checks.h"
 #include "simplex_weights/errors.h"
 #include "support/failure.h"
+#include "tests/support/file_rows.h"
 
 namespace simplex_weights::detail {
 
 namespace {
 
-FileRows read(const std::string& text) {
-  RowReader reader("t");
-  reader.feed(text);
-  return reader.finish();
-}
+FileRows read(const std::string& text) { return test_support::rows_of(text); }
 
 TEST(InspectReading, TheLastPrintedPlaceFollowsTheExponent) {
   EXPECT_DOUBLE_EQ(read("1.000000e-03 9.990000e-01\n").last_place, 1e-7);
