@@ -7,6 +7,7 @@ import subprocess
 import sys
 import tempfile
 import textwrap
+import threading
 import unittest
 
 import numpy
@@ -134,6 +135,49 @@ class Save(unittest.TestCase):
             result = subprocess.run([sys.executable, "-c", code, os.path.join(work, "w.txt")],
                                     capture_output=True, text=True, timeout=60)
             self.assertEqual(result.stdout.split(), ["refused", "True", "1"], result.stderr)
+
+    def test_memory_running_out_while_saving_never_ends_the_interpreter(self):
+        # Under a tight address-space limit a save either completes or raises MemoryError (or
+        # OSError); the interpreter goes on, and no hidden file is left.
+        code = textwrap.dedent("""
+            import os, resource, sys
+            import numpy, simplex_weights as sw
+            W = sw.udh(10, 2000000)  # 160 MB: saving it needs memory the limit leaves out
+            path = sys.argv[1]
+            used = int(open("/proc/self/statm").read().split()[0]) * os.sysconf("SC_PAGE_SIZE")
+            for extra in (1 << 20, 16 << 20, 64 << 20, 512 << 20):
+                resource.setrlimit(resource.RLIMIT_AS, (used + extra, resource.RLIM_INFINITY))
+                try:
+                    sw.save(path, W)
+                    print("saved")
+                except (MemoryError, OSError):
+                    print("refused")
+                resource.setrlimit(resource.RLIMIT_AS, (resource.RLIM_INFINITY, resource.RLIM_INFINITY))
+            print("alive", len(os.listdir(os.path.dirname(path))))
+        """)
+        with tempfile.TemporaryDirectory() as work:
+            result = subprocess.run([sys.executable, "-c", code, os.path.join(work, "w.txt")],
+                                    capture_output=True, text=True, timeout=120)
+            self.assertEqual(result.returncode, 0, result.stderr[-400:])
+            words = result.stdout.split()
+            self.assertEqual(words[-2], "alive", result.stdout)
+            self.assertIn("refused", words)
+            self.assertLessEqual(int(words[-1]), 1)
+
+    def test_load_and_save_let_other_threads_run(self):
+        W = sw.udh(10, 200000)
+        with tempfile.TemporaryDirectory() as work:
+            path = os.path.join(work, "w.txt")
+            for call in (lambda: sw.save(path, W), lambda: sw.load(path)):
+                started = threading.Event()
+                worker = threading.Thread(target=lambda: (started.set(), call()))
+                worker.start()
+                started.wait()
+                steps = 0
+                while worker.is_alive():
+                    steps += 1
+                worker.join()
+                self.assertGreater(steps, 10000)
 
     def test_the_default_form_reads_back_as_the_same_doubles(self):
         W = sw.gwud(10, 1000)

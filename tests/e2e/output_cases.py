@@ -69,7 +69,7 @@ for program in WEIGHTS:
     args, name, _, form = PROGRAMS[program]
     exact_ref = run(program, ["-q", "--digits", "17"] + args)[3][name]
     reference = [[Decimal(v) for v in row] for row in rows_of(exact_ref)]
-    for digits in ("3", "6", "10"):
+    for digits in ("3", "6", "10", "15"):  # one unit holds up to 15 digits
         status, _, _, files = run(program, ["-q", "--exact-sums", "--digits", digits] + args)
         plain = rows_of(run(program, ["-q", "--digits", digits] + args)[3][name])
         rows = rows_of(files[name])
