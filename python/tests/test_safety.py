@@ -40,9 +40,9 @@ def interrupted_after(call, delay=0.5, setup=""):
 
 class Interrupts(unittest.TestCase):
     def test_ctrl_c_ends_long_calls_within_a_second(self):
-        calls = ["sw.tglp(10, 20000, search=100000)",
-                 "sw.glp_cube(8, 20000, search=100000)",
-                 "sw.figures(numpy.random.default_rng(1).random((44000, 2)))"]
+        calls = ["sw.tglp(10, 20000, search=100000)", "sw.glp_cube(8, 20000, search=100000)"]
+        if os.environ.get("WEIGHTS_HAS_FIGURES") != "0":
+            calls.append("sw.figures(numpy.random.default_rng(1).random((44000, 2)))")
         for call in calls:
             seconds = interrupted_after(call)
             self.assertIsNotNone(seconds, call)

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "math/discrepancy.h"
+#include "math/geometry.h"
 #include "nanoflann.hpp"
 #include "support/cancel.h"
 #include "support/fan_out.h"
@@ -42,12 +43,6 @@ struct PointCloud {
 
 using Tree = nanoflann::KDTreeSingleIndexAdaptor<nanoflann::L2_Adaptor<double, PointCloud>,
                                                  PointCloud, -1, std::size_t>;
-
-double squared_distance(const double* a, const double* b, std::size_t m) {
-  double sum = 0;
-  for (std::size_t j = 0; j < m; ++j) sum += (a[j] - b[j]) * (a[j] - b[j]);
-  return sum;
-}
 
 // Nearest neighbours: by the k-d tree for few columns, else by every pair.
 class Neighbours {
@@ -142,34 +137,6 @@ void nearest_figures(const PointCloud& cloud, const Neighbours& neighbours, Unif
   result.nearest_cv = {mean > 0 ? std::sqrt(variance) / mean : 0, ""};
 }
 
-double binomial(long long n, long long k) {
-  double result = 1;
-  for (long long i = 1; i <= k; ++i)
-    result = result * static_cast<double>(n - k + i) / static_cast<double>(i);
-  return result;
-}
-
-// Calls visit for every point of the simplex lattice {x : x_j = c_j / H, sum c_j = H}.
-template <typename Visit>
-void for_each_simplex_point(std::size_t m, int H, Visit visit) {
-  std::vector<int> c(m, 0);
-  std::vector<double> x(m);
-  c[0] = H;
-  for (;;) {
-    for (std::size_t j = 0; j < m; ++j) x[j] = static_cast<double>(c[j]) / H;
-    visit(x.data());
-    // Next composition in reverse lexicographic order: one unit moves right of the last
-    // non-zero entry before the end.
-    std::size_t p = m - 1;
-    while (p > 0 && c[p - 1] == 0) --p;
-    if (p == 0) return;
-    --c[p - 1];
-    const int rest = c[m - 1] + 1;
-    c[m - 1] = 0;
-    c[p] = rest;
-  }
-}
-
 template <typename Visit>
 void for_each_grid_point(std::size_t m, int G, Visit visit) {
   std::vector<int> index(m, 0);
@@ -188,13 +155,11 @@ void for_each_grid_point(std::size_t m, int G, Visit visit) {
 // that size allows.
 Figure coverage(const PointCloud& cloud, const Neighbours& neighbours, PointKind kind) {
   const std::size_t m = cloud.m;
-  const auto dimension = static_cast<long long>(m);
   double references = 0;
   int level = 0;
   if (kind == PointKind::kWeights) {
-    while (level < 100000 && binomial(level + dimension, dimension - 1) <= kReferencePoints)
-      ++level;
-    references = binomial(level + dimension - 1, dimension - 1);
+    level = largest_simplex_level(m, static_cast<double>(kReferencePoints));
+    references = simplex_lattice_size(m, level);
   } else {
     level = 2;
     while (std::pow(level + 1.0, static_cast<double>(m)) <= kReferencePoints) ++level;

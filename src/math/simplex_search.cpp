@@ -6,6 +6,7 @@
 #include <limits>
 #include <numeric>
 
+#include "math/geometry.h"
 #include "math/simplex_mapping.h"
 #include "support/cancel.h"
 #include "support/filling_sink.h"
@@ -13,35 +14,6 @@
 
 namespace simplex_weights::detail {
 namespace {
-
-long long compositions(int total, int parts) {
-  // C(total + parts - 1, parts - 1), stopping early once it passes the lattice's limit.
-  long long count = 1;
-  for (int i = 1; i < parts; ++i) {
-    count = count * (total + i) / i;
-    if (count > kCoarseLatticePoints) return count;
-  }
-  return count;
-}
-
-void add_compositions(int left, int part, int m, int H, std::vector<int>& c,
-                      std::vector<double>& points) {
-  if (part == m - 1) {
-    c[static_cast<std::size_t>(part)] = left;
-    for (int value : c) points.push_back(static_cast<double>(value) / H);
-    return;
-  }
-  for (int value = left; value >= 0; --value) {
-    c[static_cast<std::size_t>(part)] = value;
-    add_compositions(left - value, part + 1, m, H, c, points);
-  }
-}
-
-double squared_distance(const double* a, const double* b, std::size_t m) {
-  double sum = 0;
-  for (std::size_t j = 0; j < m; ++j) sum += (a[j] - b[j]) * (a[j] - b[j]);
-  return sum;
-}
 
 // The n points of the lattice of generating vector h mapped onto the simplex as tglp maps them.
 // The candidate's rows exactly as tglp forms them.
@@ -95,12 +67,10 @@ std::vector<std::vector<int>> component_orderings(int s, RandomSource& random) {
 }
 
 std::vector<double> coarse_simplex_lattice(int m) {
-  int H = 1;
-  while (compositions(H + 1, m) <= kCoarseLatticePoints) ++H;
-  std::vector<double> points;
-  std::vector<int> c(static_cast<std::size_t>(m));
-  add_compositions(H, 0, m, H, c, points);
-  return points;
+  const std::size_t dimension = static_cast<std::size_t>(m);
+  // Level 1 at least: the vertices are always among the reference points.
+  const int H = std::max(1, largest_simplex_level(dimension, kCoarseLatticePoints));
+  return simplex_lattice_points(dimension, H);
 }
 
 double closest_pair_distance(const double* points, std::size_t n, std::size_t m) {
