@@ -14,10 +14,10 @@ namespace {
 
 // The rows or the failure, as text to compare.
 std::string read_in_pieces(std::string_view bytes, std::size_t piece) {
-  simplex_weights::RowReader reader("fuzz");
+  simplex_weights::detail::RowReader reader("fuzz");
   try {
     for (std::size_t at = 0; at < bytes.size(); at += piece) reader.feed(bytes.substr(at, piece));
-    const simplex_weights::FileRows set = reader.finish();
+    const simplex_weights::detail::FileRows set = reader.finish();
     std::size_t values = 0;
     for (int length : set.row_lengths) values += static_cast<std::size_t>(length);
     if (values != set.values.size()) __builtin_trap();
@@ -25,7 +25,7 @@ std::string read_in_pieces(std::string_view bytes, std::size_t piece) {
                      set.values.size() * sizeof(double));
     for (long long line : set.row_lines) text += std::to_string(line) + ",";
     return text + (set.header ? "header" : "");
-  } catch (const simplex_weights::Failure& failure) {
+  } catch (const simplex_weights::detail::Failure& failure) {
     return failure.message();
   }
 }
