@@ -1,9 +1,24 @@
 #include "simplex_weights/weight_set.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <set>
 
 namespace simplex_weights {
+
+void* allocate_large_storage(std::size_t bytes) noexcept {
+  // A mapping of its own: page-aligned, returned to the system whole when released.
+  void* storage =
+      ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (storage == MAP_FAILED) return nullptr;
+  ::madvise(storage, bytes, MADV_HUGEPAGE);  // a hint: where it is refused, small pages serve
+  return storage;
+}
+
+void release_large_storage(void* storage, std::size_t bytes) noexcept {
+  if (storage != nullptr) ::munmap(storage, bytes);
+}
 
 CollectingSink::CollectingSink(std::size_t expected_rows, std::size_t columns) {
   set_.columns = columns;

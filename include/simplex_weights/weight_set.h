@@ -16,8 +16,31 @@ namespace simplex_weights {
 /// doubles as they come (no pass that zero-fills them), since a construction writes every value
 /// before anyone reads it. Elements added by value (push_back, assign, insert) are initialised
 /// as usual; a resize that grows leaves the new ones undefined.
+/// Storage for large sets: page-aligned and backed by huge pages where the system offers them,
+/// so that filling a set costs hundreds of page faults where it would cost tens of thousands.
+/// Returns nullptr when no memory is left; release with release_large_storage(p, bytes).
+SIMPLEX_WEIGHTS_EXPORT void* allocate_large_storage(std::size_t bytes) noexcept;
+SIMPLEX_WEIGHTS_EXPORT void release_large_storage(void* storage, std::size_t bytes) noexcept;
+
+/// Sizes from which storage_for uses large storage.
+inline constexpr std::size_t kLargeStorageBytes = std::size_t{4} << 20;
+
 template <typename T>
 struct UninitializedAllocator : std::allocator<T> {
+  T* allocate(std::size_t n) {
+    if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
+    if (n * sizeof(T) < kLargeStorageBytes) return std::allocator<T>::allocate(n);
+    void* storage = allocate_large_storage(n * sizeof(T));
+    if (storage == nullptr) throw std::bad_alloc();
+    return static_cast<T*>(storage);
+  }
+  void deallocate(T* p, std::size_t n) noexcept {
+    if (n * sizeof(T) < kLargeStorageBytes) {
+      std::allocator<T>::deallocate(p, n);
+    } else {
+      release_large_storage(p, n * sizeof(T));
+    }
+  }
   template <typename U>
   struct rebind {
     using other = UninitializedAllocator<U>;
