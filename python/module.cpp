@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "simplex_weights/simplex_weights.h"
+#include "support/fan_out.h"
 
 namespace py = pybind11;
 namespace sw = simplex_weights;
@@ -84,11 +85,13 @@ auto interruptible(Work work) {
   {
     py::gil_scoped_release release;
     std::thread worker;
-    try {
-      worker = std::thread(body);
-    } catch (const std::system_error&) {
-      body();
+    if (sw::detail::room_for_threads(1)) {
+      try {
+        worker = std::thread(body);
+      } catch (const std::system_error&) {
+      }
     }
+    if (!worker.joinable()) body();
     std::unique_lock<std::mutex> lock(mutex);
     while (!finished.wait_for(lock, std::chrono::milliseconds(20), [&] { return done; })) {
       if (interrupted) continue;

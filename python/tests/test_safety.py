@@ -64,6 +64,31 @@ class Interrupts(unittest.TestCase):
             self.assertLess(seconds, 1.5)
 
 
+class Threads(unittest.TestCase):
+    def test_threaded_calls_near_the_address_space_limit_never_abort(self):
+        # Calls that use every core, again and again, with the address space a little above what
+        # is in use: fewer threads or MemoryError, never a process ended by the C library.
+        code = textwrap.dedent("""
+            import os, resource
+            import simplex_weights as sw
+            sw.udh(10, 300000)
+            for extra in (256 << 10, 1 << 20, 4 << 20, 24 << 20):
+                used = int(open("/proc/self/statm").read().split()[0]) * os.sysconf("SC_PAGE_SIZE")
+                resource.setrlimit(resource.RLIMIT_AS, (used + extra, resource.RLIM_INFINITY))
+                for _ in range(3):
+                    try:
+                        sw.udh(10, 300000)
+                        sw.gwud(10, 300000)
+                    except MemoryError:
+                        pass
+                resource.setrlimit(resource.RLIMIT_AS, (resource.RLIM_INFINITY, resource.RLIM_INFINITY))
+            print("alive")
+        """)
+        result = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
+                                timeout=120)
+        self.assertEqual((result.returncode, result.stdout.strip()), (0, "alive"), result.stderr[-300:])
+
+
 class Paths(unittest.TestCase):
     def test_a_nul_byte_is_refused_and_path_objects_are_taken(self):
         W = sw.udh(3, 10)

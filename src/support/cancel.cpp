@@ -1,7 +1,6 @@
 #include "support/cancel.h"
 
 #include "simplex_weights/errors.h"
-#include "support/fan_out.h"
 
 namespace simplex_weights {
 namespace {
@@ -20,12 +19,6 @@ CancelScope::~CancelScope() { scoped = previous_; }
 namespace detail {
 
 const Cancellation* current_cancellation() { return scoped; }
-
-ThreadStarter& system_threads() {
-  // Stateless: every caller and thread may share it.
-  static ThreadStarter starter;
-  return starter;
-}
 
 void throw_if_cancelled() {
   if (scoped != nullptr && scoped->requested()) {

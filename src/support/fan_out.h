@@ -26,6 +26,12 @@ class ThreadStarter {
 /// The system's threads.
 ThreadStarter& system_threads();
 
+/// Whether the address space has room for `threads` more threads (their stacks and
+/// thread-local data) under RLIMIT_AS. glibc ends the process, rather than failing the start,
+/// when a cached thread stack is reused and its thread-local data cannot be mapped, so a call
+/// near the limit starts none.
+bool room_for_threads(std::size_t threads);
+
 /// Threads a call uses at most.
 inline constexpr std::size_t kMaxThreads = 8;
 
@@ -56,6 +62,13 @@ void fan_out(std::size_t n, std::size_t blocks, Work work,
       failures[block] = std::current_exception();
     }
   };
+  if (blocks > 1 && !room_for_threads(blocks - 1)) {
+    for (std::size_t block = 0; block < blocks; ++block) run_block(block);
+    for (const std::exception_ptr& failure : failures) {
+      if (failure) std::rethrow_exception(failure);
+    }
+    return;
+  }
   const Cancellation* cancellation = current_cancellation();
   std::vector<std::thread> threads;
   threads.reserve(blocks);  // no allocation may fail between a thread's start and its keeping
