@@ -47,16 +47,6 @@ std::string random_suffix() {
   return suffix;
 }
 
-std::string directory_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-std::string base_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // What a killed run of this user left under a hidden name of the family: a regular file whose
 // lock nobody holds. Removed without waiting; anything else (another user's, a live run's file,
 // a file whose lock call fails, a link, a FIFO, a directory) is left alone.
@@ -74,7 +64,7 @@ void remove_if_abandoned(const std::string& path) {
 
 void remove_abandoned_files(const std::string& family) {
   const std::string directory = directory_of(family);
-  const std::string family_name = base_of(family);
+  const std::string family_name = file_part_of(family);
   DIR* listing = ::opendir(directory.c_str());
   if (listing == nullptr) return;
   while (const dirent* entry = ::readdir(listing)) {
@@ -127,7 +117,7 @@ bool FileClaim::claim(const std::string& family) {
   const std::size_t slash = family.rfind('/');
   const std::string directory_prefix =
       slash == std::string::npos ? "" : family.substr(0, slash + 1);
-  const std::string family_name = base_of(family);
+  const std::string family_name = file_part_of(family);
   int error = EEXIST;
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     SignalsWaiting waiting(files_);

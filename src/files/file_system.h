@@ -41,6 +41,16 @@ class FileSystem {
   virtual void forget_on_signal(int /*slot*/) {}
 };
 
+/// The directory part of a path ("." for a bare name) and its file part.
+inline std::string directory_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+inline std::string file_part_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 /// The system's own calls, with no signal handling: the library's callers keep their own.
 FileSystem& plain_file_system();
 

@@ -15,11 +15,6 @@ namespace simplex_weights::detail {
 
 namespace {
 
-std::string directory_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
 std::string hidden_name_of(const std::string& final_name) {
   const std::size_t slash = final_name.rfind('/');
   const std::size_t base = slash == std::string::npos ? 0 : slash + 1;

@@ -29,5 +29,4 @@ ThreadStarter& system_threads() {
   return starter;
 }
 
-
 }  // namespace simplex_weights::detail
