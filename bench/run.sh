@@ -97,3 +97,25 @@ gwud_weights_prod 10 e 10 100000 100000 1000000 1000000 10000000 10000000
 gwud_weights 10 e 10 100000 100000 1000000 1000000 10000000 10000000
 msld_weights 3 f 3 149 100579 471 1000408 1490 9997159
 LIST
+
+# In memory against the program: each construction at (10, 10^6) (msld at K = 258, 1,002,441
+# rows) through bench_library_calls, which computes and keeps the set, against the program
+# computing, formatting, writing and syncing the same rows; both pinned to one core, then on all
+# cores. The ratio is the program's seconds over the call's.
+taskset=$(command -v taskset)
+echo
+printf '%-14s %9s %9s %7s | %9s %9s %7s\n' construction call-1c prog-1c ratio call-all prog-all ratio
+while read -r construction program first second; do
+  read -r c1 _ < <(measure "$taskset" -c 0 "$fast/bin/bench_library_calls" "$construction" "$first" "$second" 1)
+  read -r p1 _ < <(measure "$taskset" -c 0 "$fast/bin/$program" -q "$first" "$second")
+  read -r ca _ < <(measure "$fast/bin/bench_library_calls" "$construction" "$first" "$second" 1)
+  read -r pa _ < <(measure "$fast/bin/$program" -q "$first" "$second")
+  awk -v c="$construction" -v a="$c1" -v b="$p1" -v d="$ca" -v e="$pa" 'BEGIN {
+    printf "%-14s %9.3f %9.3f %7.2f | %9.3f %9.3f %7.2f\n", c, a, b, b / a, d, e, e / d }'
+done <<'LIST'
+udh udh_weights 10 1000000
+udh_product udh_weights_prod 10 1000000
+gwud gwud_weights 10 1000000
+gwud_product gwud_weights_prod 10 1000000
+msld msld_weights 10 258
+LIST
