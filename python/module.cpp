@@ -193,7 +193,9 @@ PYBIND11_MODULE(_core, module) {
   module.doc() =
       "Uniform-design weight vectors for multi-objective optimisation, in memory: every\n"
       "construction returns a C-contiguous float64 array of shape (rows, m), the rows the\n"
-      "suite's program of the same name writes, exactly.";
+      "suite's program of the same name writes, exactly. vertices=True (every weight\n"
+      "construction) puts the m unit vectors in place of the rows nearest to them, as the\n"
+      "programs' --vertices does: for NSGA-III-style normalisation.";
 
   py::register_exception_translator([](std::exception_ptr failure) {
     try {
@@ -212,39 +214,58 @@ PYBIND11_MODULE(_core, module) {
 
   module.def(
       "tglp",
-      [](int m, int samples, unsigned seed, int search, bool units, bool exact) {
+      [](int m, int samples, unsigned seed, int search, bool units, bool exact, bool vertices) {
         return built([=] {
           return sw::tglp(m, samples,
-                          {.seed = seed, .search = search, .units = units, .exact = exact});
+                          {.seed = seed,
+                           .search = search,
+                           .units = units,
+                           .exact = exact,
+                           .vertices = vertices});
         });
       },
       py::arg("m"), py::arg("samples"), py::kw_only(), py::arg("seed") = 1u, py::arg("search") = 1,
-      py::arg("units") = false, py::arg("exact") = false,
+      py::arg("units") = false, py::arg("exact") = false, py::arg("vertices") = false,
       (std::string("Good lattice points carried onto the simplex: the first prime n >= samples\n"
                    "rows of m components (tglp_weights m samples); exact=True gives exactly\n"
                    "samples rows (tglp_weights --exact). ") +
        kLatticeDoc)
           .c_str());
   module.def(
-      "udh", [](int k, int n) { return built([=] { return sw::udh(k, n); }); }, py::arg("m"),
-      py::arg("n"), "Hammersley-type weight vectors, n rows of m components (udh_weights m n).");
+      "udh",
+      [](int k, int n, bool vertices) {
+        return built([=] { return sw::udh(k, n, {.vertices = vertices}); });
+      },
+      py::arg("m"), py::arg("n"), py::kw_only(), py::arg("vertices") = false,
+      "Hammersley-type weight vectors, n rows of m components (udh_weights m n).");
   module.def(
-      "udh_product", [](int k, int n) { return built([=] { return sw::udh_product(k, n); }); },
-      py::arg("m"), py::arg("n"),
+      "udh_product",
+      [](int k, int n, bool vertices) {
+        return built([=] { return sw::udh_product(k, n, {.vertices = vertices}); });
+      },
+      py::arg("m"), py::arg("n"), py::kw_only(), py::arg("vertices") = false,
       "The Hammersley-type vectors with product completion (udh_weights_prod m n).");
   module.def(
-      "gwud", [](int m, int n) { return built([=] { return sw::gwud(m, n); }); }, py::arg("m"),
-      py::arg("n"), "Irrational-constant lattice weight vectors, n rows (gwud_weights m n).");
+      "gwud",
+      [](int m, int n, bool vertices) {
+        return built([=] { return sw::gwud(m, n, {.vertices = vertices}); });
+      },
+      py::arg("m"), py::arg("n"), py::kw_only(), py::arg("vertices") = false,
+      "Irrational-constant lattice weight vectors, n rows (gwud_weights m n).");
   module.def(
-      "gwud_product", [](int m, int n) { return built([=] { return sw::gwud_product(m, n); }); },
-      py::arg("m"), py::arg("n"),
+      "gwud_product",
+      [](int m, int n, bool vertices) {
+        return built([=] { return sw::gwud_product(m, n, {.vertices = vertices}); });
+      },
+      py::arg("m"), py::arg("n"), py::kw_only(), py::arg("vertices") = false,
       "The irrational-constant lattice with product completion (gwud_weights_prod m n).");
   module.def(
       "msld",
-      [](int M, int K, bool unique) {
-        return built([=] { return sw::msld(M, K, {.unique = unique}); });
+      [](int M, int K, bool unique, bool vertices) {
+        return built([=] { return sw::msld(M, K, {.unique = unique, .vertices = vertices}); });
       },
       py::arg("m"), py::arg("layers"), py::kw_only(), py::arg("unique") = false,
+      py::arg("vertices") = false,
       "Multi-layer simplex-lattice design (msld_weights m layers); unique=True keeps each\n"
       "distinct row once, in the order of first appearance.");
   module.def(

@@ -12,6 +12,7 @@
 #include "constructions/hammersley.h"
 #include "constructions/irrational_set.h"
 #include "constructions/layered_design.h"
+#include "constructions/vertices.h"
 #include "math/good_lattice.h"
 #include "simplex_weights/errors.h"
 #include "simplex_weights/random.h"
@@ -180,20 +181,27 @@ WeightSet memory_guarded(Build build) {
   }
 }
 
+// The set as built, with the vertices put in their places when asked for.
+WeightSet with_vertices(WeightSet set, bool vertices) {
+  if (vertices) place_vertices(set);
+  return set;
+}
+
 WeightSet tglp(int m, int samples, const TglpOptions& options) {
-  return memory_guarded([&] { return build_tglp(m, samples, options); });
+  return memory_guarded(
+      [&] { return with_vertices(build_tglp(m, samples, options), options.vertices); });
 }
-WeightSet udh(int k, int N) {
-  return memory_guarded([&] { return build_udh(k, N); });
+WeightSet udh(int k, int N, const SetOptions& options) {
+  return memory_guarded([&] { return with_vertices(build_udh(k, N), options.vertices); });
 }
-WeightSet udh_product(int k, int N) {
-  return memory_guarded([&] { return build_udh_product(k, N); });
+WeightSet udh_product(int k, int N, const SetOptions& options) {
+  return memory_guarded([&] { return with_vertices(build_udh_product(k, N), options.vertices); });
 }
-WeightSet gwud(int m, int N) {
-  return memory_guarded([&] { return build_gwud(m, N); });
+WeightSet gwud(int m, int N, const SetOptions& options) {
+  return memory_guarded([&] { return with_vertices(build_gwud(m, N), options.vertices); });
 }
-WeightSet gwud_product(int m, int N) {
-  return memory_guarded([&] { return build_gwud_product(m, N); });
+WeightSet gwud_product(int m, int N, const SetOptions& options) {
+  return memory_guarded([&] { return with_vertices(build_gwud_product(m, N), options.vertices); });
 }
 WeightSet msld(int M, int K, const DesignOptions& options) {
   return memory_guarded([&] { return build_msld(M, K, options); });
@@ -209,17 +217,18 @@ WeightSet generate(Construction construction, int first, int second, const Optio
                   {.seed = options.seed,
                    .search = options.search,
                    .units = options.units,
-                   .exact = options.exact});
+                   .exact = options.exact,
+                   .vertices = options.vertices});
     case Construction::kUdh:
-      return udh(first, second);
+      return udh(first, second, {.vertices = options.vertices});
     case Construction::kUdhProduct:
-      return udh_product(first, second);
+      return udh_product(first, second, {.vertices = options.vertices});
     case Construction::kGwud:
-      return gwud(first, second);
+      return gwud(first, second, {.vertices = options.vertices});
     case Construction::kGwudProduct:
-      return gwud_product(first, second);
+      return gwud_product(first, second, {.vertices = options.vertices});
     case Construction::kMsld:
-      return msld(first, second, {.unique = options.unique});
+      return msld(first, second, {.unique = options.unique, .vertices = options.vertices});
     case Construction::kGlpCube:
       return glp_cube(first, second,
                       {.seed = options.seed, .search = options.search, .units = options.units});

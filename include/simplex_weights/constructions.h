@@ -34,6 +34,8 @@ struct TglpOptions {
   bool units = false;
   /// Exactly `samples` points (n = N, no prime chosen); implies `units`.
   bool exact = false;
+  /// The m unit vectors as rows, each in place of the row nearest to it (see SetOptions).
+  bool vertices = false;
 };
 
 /// How glp_cube draws and chooses its generating vector.
@@ -48,17 +50,27 @@ struct CubeOptions {
 struct DesignOptions {
   /// Each distinct row once, in the order of first appearance.
   bool unique = false;
+  /// Accepted for every construction alike: the design holds the vertices already.
+  bool vertices = false;
+};
+
+/// What the Hammersley and irrational-constant sets can add.
+struct SetOptions {
+  /// The m unit vectors (the simplex's vertices) as rows, each in place of the row nearest to
+  /// it: the row count stays, the rows stay distinct, and the set reaches the corners that
+  /// NSGA-III's normalisation looks for. Costs a pass over the rows.
+  bool vertices = false;
 };
 
 /// m objectives (2 .. 1000), samples N (3 .. 20000): the first prime n >= N points, or N
 /// with `exact`.
 SIMPLEX_WEIGHTS_EXPORT WeightSet tglp(int m, int samples, const TglpOptions& options = {});
 /// k objectives (1 .. 22), N vectors (k * N <= 2^31 - 1; N <= 0 gives none).
-SIMPLEX_WEIGHTS_EXPORT WeightSet udh(int k, int N);
-SIMPLEX_WEIGHTS_EXPORT WeightSet udh_product(int k, int N);
+SIMPLEX_WEIGHTS_EXPORT WeightSet udh(int k, int N, const SetOptions& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet udh_product(int k, int N, const SetOptions& options = {});
 /// m objectives (1 .. 10), N vectors (N <= 0 gives none).
-SIMPLEX_WEIGHTS_EXPORT WeightSet gwud(int m, int N);
-SIMPLEX_WEIGHTS_EXPORT WeightSet gwud_product(int m, int N);
+SIMPLEX_WEIGHTS_EXPORT WeightSet gwud(int m, int N, const SetOptions& options = {});
+SIMPLEX_WEIGHTS_EXPORT WeightSet gwud_product(int m, int N, const SetOptions& options = {});
 /// M objectives (1 or more), K layers (at least 1 when M = 2); at most 2^31 - 1 rows.
 SIMPLEX_WEIGHTS_EXPORT WeightSet msld(int M, int K, const DesignOptions& options = {});
 /// Dimension m (1 .. 1000), N points (3 .. 20000), N itself the lattice modulus.
@@ -72,6 +84,7 @@ struct Options {
   bool unique = false;
   bool units = false;
   bool exact = false;
+  bool vertices = false;
 };
 
 /// Any construction by its enumerator.

@@ -91,6 +91,13 @@ class Keywords(unittest.TestCase):
         self.assertTrue(differ(sw.glp_cube(3, 101, seed=4), sw.glp_cube(3, 101, seed=4, search=9)))
         self.assertTrue(differ(sw.glp_cube(3, 101, seed=9), sw.glp_cube(3, 101, seed=9, units=True)))
         self.assertTrue(differ(sw.msld(3, 4), sw.msld(3, 4, unique=True)))
+        for construction in (sw.udh, sw.udh_product, sw.gwud, sw.gwud_product):
+            W = construction(5, 210, vertices=True)
+            self.assertTrue(differ(construction(5, 210), W))
+            for j in range(5):
+                self.assertTrue((W == numpy.eye(5)[j]).all(axis=1).any())
+        self.assertTrue(differ(sw.tglp(5, 91, seed=3), sw.tglp(5, 91, seed=3, vertices=True)))
+        numpy.testing.assert_array_equal(sw.msld(3, 4, vertices=True), sw.msld(3, 4))
         self.assertEqual(sw.planned_rows("msld", 3, 4, unique=True), sw.msld(3, 4, unique=True).shape[0])
 
 

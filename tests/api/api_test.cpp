@@ -178,6 +178,59 @@ TEST_F(ProgramFiles, SeededLatticesGiveTheProgramsRows) {
       "");
 }
 
+TEST_F(ProgramFiles, VerticesGiveTheProgramsRows) {
+  struct Case {
+    Construction construction;
+    const char* command;
+    const char* file;
+    int first, second;
+  };
+  const Case cases[] = {
+      {Construction::kUdh, "udh_weights", "output/weight_05D_210.udh", 5, 210},
+      {Construction::kUdhProduct, "udh_weights_prod", "weight_04D_30.udh", 4, 30},
+      {Construction::kGwud, "gwud_weights", "output/weight_05D_210.gwud", 5, 210},
+      {Construction::kGwudProduct, "gwud_weights_prod", "output/weight_03D_50.gwud", 3, 50},
+      {Construction::kTglp, "tglp_weights --seed 3 --exact", "output/weight_05D_91.tglp", 5, 91},
+      {Construction::kMsld, "msld_weights", "output/weight_03D_4.msld", 3, 4},
+  };
+  for (const Case& c : cases) {
+    std::string args = c.command;
+    args.append(" --vertices ").append(std::to_string(c.first));
+    args.append(" ").append(std::to_string(c.second));
+    const Options options{.seed = 3, .exact = true, .vertices = true};
+    const WeightSet set = generate(c.construction, c.first, c.second, options);
+    EXPECT_EQ(first_difference(formatted(c.construction, set), run(args, c.file)), "") << args;
+  }
+}
+
+TEST(Constructions, VerticesTakeThePlacesOfTheirNearestRowsAndRowsStayDistinct) {
+  for (Construction c : {Construction::kUdh, Construction::kUdhProduct, Construction::kGwud,
+                         Construction::kGwudProduct, Construction::kTglp}) {
+    for (const auto& [m, N] : {std::pair{3, 91}, std::pair{5, 210}, std::pair{10, 275}}) {
+      const Options plain_options{.seed = 2, .exact = true};
+      const Options with{.seed = 2, .exact = true, .vertices = true};
+      const WeightSet plain = generate(c, m, N, plain_options);
+      const WeightSet set = generate(c, m, N, with);
+      ASSERT_EQ(set.rows, plain.rows);
+      std::set<std::vector<double>> rows;
+      std::size_t changed = 0;
+      for (std::size_t i = 0; i < set.rows; ++i) {
+        rows.insert(std::vector<double>(set.row(i), set.row(i) + m));
+        changed += std::equal(set.row(i), set.row(i) + m, plain.row(i)) ? 0 : 1;
+      }
+      EXPECT_EQ(rows.size(), set.rows) << m << " " << N;
+      EXPECT_LE(changed, static_cast<std::size_t>(m));
+      for (int j = 0; j < m; ++j) {
+        std::vector<double> vertex(static_cast<std::size_t>(m), 0.0);
+        vertex[static_cast<std::size_t>(j)] = 1.0;
+        EXPECT_EQ(rows.count(vertex), 1u) << m << " " << N << " vertex " << j;
+      }
+    }
+  }
+  // The design holds its vertices already.
+  EXPECT_EQ(msld(4, 3, {.vertices = true}).values, msld(4, 3).values);
+}
+
 TEST(Constructions, RefuseArgumentsWithTheProgramsWords) {
   try {
     tglp(1, 100);

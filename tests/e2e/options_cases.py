@@ -117,6 +117,10 @@ for program in PROGRAMS:
               f"{program} --search: status {status}, {err!r}")
 
 ## Quiet runs: no trace, the same file; failures then speak on standard error only.
+## --vertices: refused where the rows are cube points.
+status, out, err, files = run("glp_points", ["--vertices", "3", "11"])
+check(status == 1 and files == {} and b"--vertices is refused" in err, f"glp_points --vertices: {err!r}")
+
 ## A value with trailing characters is refused with a message, never read as its numeric prefix.
 for program, (args, failure, name) in PROGRAMS.items():
     values = [("--digits", "3x"), ("--digits", "7 "), ("--digits", "")]

@@ -39,8 +39,10 @@ void run_hammersley(const HammersleyProgram& program, int k, int N, Run& run) {
   Publication publication = publish_weight_file(run, hammersley_file_name(program, k, N), k, count,
                                                 false, kHammersleyMessages);
   if (writes_header(run, program.traces_and_heads)) write_header(publication.rows(), N, k);
-  RowPrinter rows(publication.rows(), RowFormat::kFixedSeparated, run.options.exact_sums);
-  hammersley_rows(program.build, k, N, 0, N, rows);
+  RowPrinter printer(publication.rows(), RowFormat::kFixedSeparated, run.options.exact_sums);
+  RowsWritten rows(printer, k, run.options.vertices,
+                   [&](RowSink& places) { hammersley_rows(program.build, k, N, 0, N, places); });
+  hammersley_rows(program.build, k, N, 0, N, rows.sink());
   publication.open_final();
   publication.finish();
 }

@@ -30,7 +30,10 @@ void run_irrational(const IrrationalProgram& program, int m, int N, Run& run) {
   // point, then forms each again (the same doubles) as it maps it.
   if (observer.observing()) irrational_points(m, N, observer);
   RowPrinter printer(publication.rows(), RowFormat::kScientific, run.options.exact_sums);
-  CountingSink rows(printer);
+  RowsWritten written(printer, m, run.options.vertices, [&](RowSink& places) {
+    irrational_rows(program.build, m, N, 0, count, places);
+  });
+  CountingSink rows(written.sink());
   irrational_rows(program.build, m, N, 0, count, rows, observer);
   check_row_count(rows.rows(), count);
   publication.open_final();

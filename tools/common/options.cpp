@@ -25,6 +25,7 @@ enum class Option {
   kUnique,
   kUnits,
   kExact,
+  kVertices,
   kHelp,
   kVersion
 };
@@ -65,6 +66,10 @@ constexpr OptionEntry kOptionTable[] = {
      "                    unit in the last printed place of the row's largest value up to\n"
      "                    --digits 15; at 16 and 17 digits the doubles' own sums move it\n"
      "                    by up to about 21 units)"},
+    {Option::kVertices, "vertices", 0, nullptr,
+     "make the m unit vectors rows of the set, each in place of the row nearest to it: the\n"
+     "                    row count stays; for NSGA-III-style normalisation, which needs the\n"
+     "                    extreme points; costs one more pass over the rows"},
     {Option::kUnique, "unique", 0, nullptr,
      "write each distinct row once, in the order of first appearance"},
     {Option::kHelp, "help", 'h', nullptr, "print this help and exit"},
@@ -115,6 +120,7 @@ bool in_scope(Option option, const OptionScope& scope) {
     case Option::kExact:
       return scope.chooses_modulus;
     case Option::kExactSums:
+    case Option::kVertices:
       return scope.weight_vectors;
     default:
       return true;
@@ -173,6 +179,12 @@ void apply(const OptionEntry& entry, std::string_view value, const OptionScope& 
         throw OptionError(name + " is refused: this program writes unit-cube points, not weights");
       }
       options.exact_sums = true;
+      break;
+    case Option::kVertices:
+      if (!scope.weight_vectors) {
+        throw OptionError(name + " is refused: this program writes unit-cube points, not weights");
+      }
+      options.vertices = true;
       break;
     case Option::kUnique:
       if (!scope.repeats_rows)

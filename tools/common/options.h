@@ -30,6 +30,8 @@ struct CommandOptions {
   bool units = false;
   /// tglp_weights: n = N, no prime chosen (implies units).
   bool exact = false;
+  /// The m unit vectors in place of the rows nearest to them (every weight-vector program).
+  bool vertices = false;
   bool help = false;
   bool version = false;
 };

@@ -2,10 +2,13 @@
 // program's trace, and publishes the rows as the program's weight file.
 #pragma once
 
+#include <optional>
+
 #include "common/program.h"
 #include "common/traces.h"
 #include "constructions/hammersley.h"
 #include "constructions/irrational_set.h"
+#include "constructions/vertices.h"
 #include "files/publication.h"
 #include "math/good_lattice.h"
 #include "simplex_weights/weight_set.h"
@@ -133,6 +136,24 @@ class CountingSink final : public RowSink {
  private:
   RowSink& next_;
   long long rows_ = 0;
+};
+
+/// The rows a run writes, through `printer`: with --vertices, the m unit vectors in place of
+/// the rows nearest to them, found by `first_pass` handing the same rows to a VertexPlaces.
+class RowsWritten {
+ public:
+  template <typename FirstPass>
+  RowsWritten(RowSink& printer, int m, bool vertices, FirstPass first_pass) : printer_(printer) {
+    if (!vertices) return;
+    detail::VertexPlaces places(m);
+    first_pass(static_cast<RowSink&>(places));
+    substitution_.emplace(printer, m, places.places());
+  }
+  RowSink& sink() { return substitution_ ? static_cast<RowSink&>(*substitution_) : printer_; }
+
+ private:
+  RowSink& printer_;
+  std::optional<detail::VertexSubstitution> substitution_;
 };
 
 /// Throws the failure of a run whose rows disagree with the count its header states.

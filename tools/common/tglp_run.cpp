@@ -101,8 +101,11 @@ void run_tglp_weights(int m, int samples, Run& run) {
   const VectorChoice choice =
       choose_generating_vector(m - 1, n, tglp_candidate, vector_draw(run, true), trace);
   report_search(run, choice);
-  RowPrinter rows(publication.rows(), RowFormat::kFixed, run.options.exact_sums);
-  lattice_simplex_rows(choice.h, n, rows, trace);
+  RowPrinter printer(publication.rows(), RowFormat::kFixed, run.options.exact_sums);
+  RowsWritten rows(printer, m, run.options.vertices, [&](RowSink& places) {
+    lattice_simplex_rows(choice.h, n, places, no_observer());
+  });
+  lattice_simplex_rows(choice.h, n, rows.sink(), trace);
   publication.open_final();
   publication.finish();
 }
