@@ -7,12 +7,12 @@ import subprocess
 import sys
 import tempfile
 import textwrap
-import threading
 import unittest
 
 import numpy
 
 import simplex_weights as sw
+from running import steps_while
 
 
 def interrupted_after(call, delay=0.5, setup=""):
@@ -194,15 +194,7 @@ class Save(unittest.TestCase):
         with tempfile.TemporaryDirectory() as work:
             path = os.path.join(work, "w.txt")
             for call in (lambda: sw.save(path, W), lambda: sw.load(path)):
-                started = threading.Event()
-                worker = threading.Thread(target=lambda: (started.set(), call()))
-                worker.start()
-                started.wait()
-                steps = 0
-                while worker.is_alive():
-                    steps += 1
-                worker.join()
-                self.assertGreater(steps, 10000)
+                self.assertGreater(steps_while(call), 10000)
 
     def test_the_default_form_reads_back_as_the_same_doubles(self):
         W = sw.gwud(10, 1000)
