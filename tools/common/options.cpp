@@ -42,11 +42,12 @@ constexpr OptionEntry kOptionTable[] = {
     {Option::kSeed, "seed", 0, "S",
      "seed the random generator with S (0 .. 4294967295) instead of the clock"},
     {Option::kSearch, "search", 0, "K",
-     "draw K candidate generating vectors (1 .. 100000) and keep the best: glp_points the\n"
-     "                    one of least centred L2 discrepancy (CD2); tglp_weights, of the 8 of\n"
-     "                    least CD2, the ordering of components whose rows spread best on the\n"
-     "                    simplex (coverage radius over closest pair); a candidate of n points\n"
-     "                    and s components costs about n^2 s / 2 nanoseconds"},
+     "draw K candidate generating vectors (1 .. 100000) and keep the best:\n"
+     "                    glp_points the one of least centred L2 discrepancy (CD2);\n"
+     "                    tglp_weights, of the 8 of least CD2, the ordering of components\n"
+     "                    whose rows spread best on the simplex (coverage radius over closest\n"
+     "                    pair); a candidate of n points and s components costs about\n"
+     "                    n^2 s / 2 nanoseconds"},
     {Option::kUnits, "units", 0, nullptr,
      "draw the generating vector's components among the units modulo n (gcd(h, n) = 1)\n"
      "                    instead of the primitive roots: a uniform lattice for any modulus"},
