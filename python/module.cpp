@@ -136,12 +136,14 @@ sw::Construction construction_named(const std::string& name) {
       {"gwud_product", sw::Construction::kGwudProduct},
       {"msld", sw::Construction::kMsld},
       {"glp_cube", sw::Construction::kGlpCube},
+      {"energy", sw::Construction::kEnergy},
   };
   for (const auto& [known, construction] : kNames) {
     if (name == known) return construction;
   }
-  throw py::value_error("unknown construction '" + name +
-                        "': one of tglp, udh, udh_product, gwud, gwud_product, msld, glp_cube");
+  throw py::value_error(
+      "unknown construction '" + name +
+      "': one of tglp, udh, udh_product, gwud, gwud_product, msld, glp_cube, energy");
 }
 
 sw::RowFormat format_named(const std::string& name) {
@@ -280,6 +282,31 @@ PYBIND11_MODULE(_core, module) {
                    "(glp_points m n). ") +
        kLatticeDoc)
           .c_str());
+  module.def(
+      "energy",
+      [](int m, int n, unsigned seed, double exponent) {
+        return built([=] { return sw::energy(m, n, {.seed = seed, .exponent = exponent}); });
+      },
+      py::arg("m"), py::arg("n"), py::kw_only(), py::arg("seed") = 1u, py::arg("exponent") = 0.0,
+      "Exactly n distinct weight vectors of least Riesz s-energy (the sum of d^-s over all\n"
+      "pairs, s = exponent or 2m), the m vertices among them (energy_weights m n): lattices of\n"
+      "exactly n points drawn from seed, each descended, the one of least energy kept.");
+  module.def(
+      "refine_energy",
+      [](const Matrix& weights, double exponent) {
+        sw::WeightSet start = to_weight_set(weights);
+        return built([=] { return sw::refine_energy(start, {.exponent = exponent}); });
+      },
+      py::arg("weights"), py::kw_only(), py::arg("exponent") = 0.0,
+      "The distinct rows of weights moved down the same descent (energy_weights --from):\n"
+      "the row count stays, rows that are vertices stay where they are.");
+  module.def(
+      "riesz_energy",
+      [](const Matrix& weights, double exponent) {
+        return sw::riesz_energy(to_weight_set(weights), exponent);
+      },
+      py::arg("weights"), py::kw_only(), py::arg("exponent") = 0.0,
+      "log of the mean of d^-s over all pairs of rows (s = exponent or 2m).");
   module.def(
       "planned_rows",
       [](const std::string& name, int first, int second, unsigned seed, int search, bool unique,

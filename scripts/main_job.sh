@@ -22,6 +22,7 @@ run gwud_weights 3 100
 run gwud_weights_prod 3 100
 run msld_weights 3 5
 run glp_points 2 101
+run energy_weights --seed 1 3 100
 echo "weight files:"
 ls -l output/ weight_*.udh
 if [ -x "$bin/weights_inspect" ]; then

@@ -1,6 +1,7 @@
 #include "simplex_weights/constructions.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <new>
 #include <system_error>
@@ -8,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "constructions/energy_set.h"
 #include "constructions/glp_cube.h"
 #include "constructions/hammersley.h"
 #include "constructions/irrational_set.h"
@@ -210,6 +212,41 @@ WeightSet glp_cube(int m, int N, const CubeOptions& options) {
   return memory_guarded([&] { return build_glp_cube(m, N, options); });
 }
 
+double energy_exponent(double exponent, int m) {
+  return exponent == 0 ? default_exponent(static_cast<std::size_t>(std::max(m, 0))) : exponent;
+}
+
+WeightSet energy(int m, int N, const EnergyOptions& options) {
+  return memory_guarded([&] {
+    GlibcRandom random(options.seed);
+    return energy_set(m, N, random, energy_exponent(options.exponent, m)).set;
+  });
+}
+
+WeightSet refine_energy(const WeightSet& start, const EnergyOptions& options) {
+  const int m = static_cast<int>(start.columns);
+  const double s = energy_exponent(options.exponent, m);
+  if (start.values.size() != start.rows * start.columns || start.columns < 2) {
+    throw InvalidArgument("Error... the set to refine needs rows of at least 2 columns\n");
+  }
+  if (!(s > 0) || !std::isfinite(s)) {
+    throw InvalidArgument("Error... the exponent should be a positive number\n");
+  }
+  return memory_guarded([&] {
+    WeightSet set = start;
+    if (!std::isfinite(detail::riesz_energy(set.values.data(), set.rows, set.columns, s))) {
+      throw InvalidArgument("Error... the rows to refine must be distinct\n");
+    }
+    descend(set.values.data(), set.rows, set.columns, s);
+    return set;
+  });
+}
+
+double riesz_energy(const WeightSet& set, double exponent) {
+  return detail::riesz_energy(set.values.data(), set.rows, set.columns,
+                              energy_exponent(exponent, static_cast<int>(set.columns)));
+}
+
 WeightSet generate(Construction construction, int first, int second, const Options& options) {
   switch (construction) {
     case Construction::kTglp:
@@ -232,6 +269,8 @@ WeightSet generate(Construction construction, int first, int second, const Optio
     case Construction::kGlpCube:
       return glp_cube(first, second,
                       {.seed = options.seed, .search = options.search, .units = options.units});
+    case Construction::kEnergy:
+      return energy(first, second, {.seed = options.seed, .exponent = options.exponent});
   }
   throw InvalidArgument("Error... unknown construction\n");
 }
@@ -260,6 +299,9 @@ long long planned_rows(Construction construction, int first, int second, const O
       check_search(options.search);
       check_lattice_arguments(first, second, cube_lattice::kMinDimension);
       return second;
+    case Construction::kEnergy:
+      check_energy_arguments(first, second, energy_exponent(options.exponent, first));
+      return second;
   }
   throw InvalidArgument("Error... unknown construction\n");
 }
@@ -273,6 +315,7 @@ int planned_columns(Construction construction, int first) {
     case Construction::kGwudProduct:
     case Construction::kMsld:
     case Construction::kGlpCube:
+    case Construction::kEnergy:
       return first;
   }
   throw InvalidArgument("Error... unknown construction\n");

@@ -33,6 +33,8 @@ FileLayout program_layout(Construction construction) {
       return {RowFormat::kFixed, true};
     case Construction::kGlpCube:
       return {RowFormat::kScientific, true};
+    case Construction::kEnergy:
+      return {RowFormat::kFixed, false};
   }
   return {RowFormat::kFixed, true};
 }

@@ -17,6 +17,7 @@ enum class Construction {
   kGwudProduct,  ///< gwud_weights_prod: the same with product completion
   kMsld,         ///< msld_weights: multi-layer simplex-lattice design
   kGlpCube,      ///< glp_points: the good-lattice-point set in the unit cube
+  kEnergy,       ///< energy_weights: rows of least Riesz s-energy, the vertices held
 };
 
 /// Largest candidate count of the lattice search.
@@ -76,6 +77,28 @@ SIMPLEX_WEIGHTS_EXPORT WeightSet msld(int M, int K, const DesignOptions& options
 /// Dimension m (1 .. 1000), N points (3 .. 20000), N itself the lattice modulus.
 SIMPLEX_WEIGHTS_EXPORT WeightSet glp_cube(int m, int N, const CubeOptions& options = {});
 
+/// How energy starts and what it minimises.
+struct EnergyOptions {
+  /// Seed of the generator that draws the starts' generating vectors (the program's --seed).
+  unsigned seed = 1;
+  /// The exponent s of the energy, the sum of d^-s over all pairs; 0 takes 2m.
+  double exponent = 0;
+};
+
+/// m objectives (2 .. 1000), N rows (m .. 20000): exactly N distinct rows on the simplex of
+/// least Riesz s-energy that a descent finds from four lattices of exactly N points carried
+/// onto the simplex, each with the vertices in place (the vertices stay rows).
+SIMPLEX_WEIGHTS_EXPORT WeightSet energy(int m, int N, const EnergyOptions& options = {});
+
+/// The rows of `start` (distinct, on the simplex) moved by the same descent: the row count
+/// stays, rows that are vertices stay where they are. `options.seed` is not used.
+SIMPLEX_WEIGHTS_EXPORT WeightSet refine_energy(const WeightSet& start,
+                                               const EnergyOptions& options = {});
+
+/// log of the mean of d^-s over all pairs of rows (s = 0 takes 2m, as weights_inspect's
+/// energy does).
+SIMPLEX_WEIGHTS_EXPORT double riesz_energy(const WeightSet& set, double exponent = 0);
+
 /// Every construction's options at once, for the calls that take any construction: each
 /// construction reads its own and leaves the others.
 struct Options {
@@ -85,6 +108,7 @@ struct Options {
   bool units = false;
   bool exact = false;
   bool vertices = false;
+  double exponent = 0;
 };
 
 /// Any construction by its enumerator.

@@ -11,6 +11,7 @@ rows the suite's program of the same name writes:
     97
 """
 from ._core import (  # noqa: F401
+    energy,
     figures,
     glp_cube,
     gwud,
@@ -18,6 +19,8 @@ from ._core import (  # noqa: F401
     load,
     msld,
     planned_rows,
+    refine_energy,
+    riesz_energy,
     save,
     tglp,
     udh,
@@ -25,6 +28,6 @@ from ._core import (  # noqa: F401
 )
 
 __all__ = [
-    "figures", "glp_cube", "gwud", "gwud_product", "load", "msld", "planned_rows", "save",
-    "tglp", "udh", "udh_product",
+    "energy", "figures", "glp_cube", "gwud", "gwud_product", "load", "msld", "planned_rows",
+    "refine_energy", "riesz_energy", "save", "tglp", "udh", "udh_product",
 ]

@@ -65,6 +65,23 @@ class Programs(unittest.TestCase):
                          program_file("msld_weights", ["4", "2"], "output/weight_04D_2.msld"))
         self.assertEqual(saved(sw.gwud(6, 99)),
                          program_file("gwud_weights", ["6", "99"], "output/weight_06D_99.gwud"))
+        self.assertEqual(saved(sw.energy(3, 40, seed=4), format="fixed", header=False),
+                         program_file("energy_weights", ["--seed", "4", "3", "40"],
+                                      "output/weight_03D_40.energy"))
+
+
+class Energy(unittest.TestCase):
+    def test_energy_holds_the_vertices_and_refining_lowers_the_energy(self):
+        W = sw.energy(4, 30, seed=2)
+        self.assertEqual(W.shape, (30, 4))
+        self.assertEqual(sw.planned_rows("energy", 4, 30), 30)
+        for j in range(4):
+            self.assertTrue(any((row == numpy.eye(4)[j]).all() for row in W))
+        start = sw.gwud(3, 25)
+        refined = sw.refine_energy(start)
+        self.assertEqual(refined.shape, (25, 3))
+        self.assertLess(sw.riesz_energy(refined), sw.riesz_energy(start))
+        self.assertAlmostEqual(sw.riesz_energy(W), sw.figures(W)["energy"], places=9)
 
 
 class Seeds(unittest.TestCase):

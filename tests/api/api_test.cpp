@@ -404,5 +404,19 @@ TEST(Figures, DiscrepancyOfACubeSetIsTheLibrarysOwn) {
   EXPECT_DOUBLE_EQ(*f.discrepancy, centred_l2_discrepancy(cube.values.data(), 13, 2));
 }
 
+TEST(Energy, GivesTheProgramsRowsAndRefinesASetKeepingItsCount) {
+  const WeightSet set = energy(3, 20, {.seed = 5});
+  EXPECT_EQ(static_cast<long long>(set.rows), planned_rows(Construction::kEnergy, 3, 20));
+  EXPECT_EQ(planned_columns(Construction::kEnergy, 3), 3);
+  EXPECT_EQ(generate(Construction::kEnergy, 3, 20, {.seed = 5}).values, set.values);
+  EXPECT_THROW(planned_rows(Construction::kEnergy, 4, 3), InvalidArgument);
+  const WeightSet start = gwud(3, 20);
+  const WeightSet refined = refine_energy(start);
+  EXPECT_EQ(refined.rows, 20u);
+  EXPECT_LT(riesz_energy(refined), riesz_energy(start));
+  EXPECT_THROW(refine_energy(WeightSet{.rows = 2, .columns = 2, .values = {0.5, 0.5, 0.5, 0.5}}),
+               InvalidArgument);
+}
+
 }  // namespace
 }  // namespace simplex_weights

@@ -15,13 +15,13 @@ work="$prefix/work"
 mkdir -p "$work/output"
 cd "$work"
 for run in "tglp_weights 3 10" "udh_weights 3 10" "udh_weights_prod 3 10" "gwud_weights 3 10" \
-           "gwud_weights_prod 3 10" "msld_weights 3 2" "glp_points 2 11"; do
+           "gwud_weights_prod 3 10" "msld_weights 3 2" "glp_points 2 11" "energy_weights 3 10"; do
   program=${run%% *}
   [ -f "$prefix/share/man/man1/$program.1.gz" ] || { echo "missing manual page of $program"; exit 1; }
   "$prefix/bin/$program" ${run#* } >/dev/null || { echo "$run failed"; exit 1; }
   "$prefix/bin/$program" --version | grep -q "^$program (simplex-weights) " || { echo "$program --version"; exit 1; }
 done
-[ "$(ls output | wc -l)" -eq 5 ] && [ -f weight_03D_10.udh ] || { echo "weight files missing"; ls -R; exit 1; }
+[ "$(ls output | wc -l)" -eq 6 ] && [ -f weight_03D_10.udh ] || { echo "weight files missing"; ls -R; exit 1; }
 # A table in the working directory still comes first.
 mkdir -p "$prefix/local/output" && cd "$prefix/local"
 printf '2 3 5 7 11 13\n' > primes.dat

@@ -26,6 +26,8 @@ enum class Option {
   kUnits,
   kExact,
   kVertices,
+  kExponent,
+  kFrom,
   kHelp,
   kVersion
 };
@@ -73,6 +75,11 @@ constexpr OptionEntry kOptionTable[] = {
      "make the m unit vectors rows of the set, each in place of the row nearest to it: the\n"
      "                    row count stays; for NSGA-III-style normalisation, which needs the\n"
      "                    extreme points; costs one more pass over the rows"},
+    {Option::kExponent, "exponent", 0, "S",
+     "minimise the sum of d^-S over all pairs of rows (S > 0, at most 1000; default 2m)"},
+    {Option::kFrom, "from", 0, "FILE",
+     "start from the rows of the weight file FILE (any file weights_inspect reads; - is\n"
+     "                    standard input), which must hold N distinct rows of m values"},
     {Option::kUnique, "unique", 0, nullptr,
      "write each distinct row once, in the order of first appearance"},
     {Option::kHelp, "help", 'h', nullptr, "print this help and exit"},
@@ -110,12 +117,27 @@ std::optional<unsigned long long> whole_number(std::string_view text, unsigned l
   return value;
 }
 
+// A decimal number in (0, hi], nothing else.
+std::optional<double> positive_number(std::string_view text, double hi) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(value > 0) ||
+      !(value <= hi)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 // Whether a program takes the option at all.
 bool in_scope(Option option, const OptionScope& scope) {
   switch (option) {
     case Option::kSeed:
+      return scope.draws_random || scope.descends_energy;
     case Option::kSearch:
       return scope.draws_random;
+    case Option::kExponent:
+    case Option::kFrom:
+      return scope.descends_energy;
     case Option::kUnique:
       return scope.repeats_rows;
     case Option::kUnits:
@@ -136,7 +158,7 @@ void apply(const OptionEntry& entry, std::string_view value, const OptionScope& 
   const std::string name = std::string("--") + entry.long_name;
   switch (entry.option) {
     case Option::kSeed: {
-      if (!draws_random) {
+      if (!draws_random && !scope.descends_energy) {
         throw OptionError(name + " is refused: this program draws no random numbers");
       }
       const auto seed = whole_number(value, 0, 4294967295ULL);
@@ -206,6 +228,23 @@ void apply(const OptionEntry& entry, std::string_view value, const OptionScope& 
       }
       options.exact = true;
       options.units = true;
+      break;
+    case Option::kExponent: {
+      if (!scope.descends_energy)
+        throw OptionError(name + " is refused: this program minimises no energy");
+      const auto exponent = positive_number(value, 1000);
+      if (!exponent) {
+        throw OptionError(name + " takes a number above 0 and at most 1000, not '" +
+                          std::string(value) + "'");
+      }
+      options.exponent = *exponent;
+      break;
+    }
+    case Option::kFrom:
+      if (!scope.descends_energy)
+        throw OptionError(name + " is refused: this program refines no set");
+      if (value.empty()) throw OptionError(name + " needs a path, not an empty word");
+      options.from = std::string(value);
       break;
     case Option::kQuiet:
       options.quiet = true;

@@ -32,6 +32,10 @@ struct CommandOptions {
   bool exact = false;
   /// The m unit vectors in place of the rows nearest to them (every weight-vector program).
   bool vertices = false;
+  /// energy_weights: the exponent s of the energy; unset: 2m.
+  std::optional<double> exponent;
+  /// energy_weights: the weight file whose rows the descent starts from.
+  std::string from;
   bool help = false;
   bool version = false;
 };
@@ -46,6 +50,8 @@ struct OptionScope {
   bool chooses_modulus = false;
   /// --exact-sums: every program whose rows are weight vectors (not glp_points' cube points).
   bool weight_vectors = true;
+  /// --seed, --exponent and --from: energy_weights.
+  bool descends_energy = false;
 };
 
 /// A word of the command line that is no valid option; what() is the line for the user.

@@ -120,10 +120,11 @@ int run_command_line(const ProgramInfo& info, int argc, char** argv, ProgramBody
   const char* invocation = argc > 0 ? argv[0] : info.name;
   const std::string syntax = format_message(info.syntax, invocation);
 
-  const OptionScope scope{.draws_random = info.seeds_random,
+  const OptionScope scope{.draws_random = info.seeds_random && !info.descends_energy,
                           .repeats_rows = info.repeats_rows,
                           .chooses_modulus = info.chooses_modulus,
-                          .weight_vectors = info.weight_vectors};
+                          .weight_vectors = info.weight_vectors,
+                          .descends_energy = info.descends_energy};
   CommandOptions options;
   int first_argument = 1;
   try {

@@ -28,6 +28,8 @@ struct ProgramInfo {
   bool chooses_modulus = false;
   /// Writes weight vectors (not unit-cube points): takes --exact-sums.
   bool weight_vectors = true;
+  /// Minimises an energy: takes --seed (not --search), --exponent and --from.
+  bool descends_energy = false;
   /// Lines printed by --help after the first line: one per argument, with its range.
   std::string argument_help = {};
   /// Lines printed by --help after the options, if any (files read, for instance).

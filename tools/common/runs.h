@@ -107,6 +107,11 @@ void run_msld_weights(int M, int K, Run& run);
 /// primitive-root test.
 void run_glp_points(int m, int N, Run& run);
 
+/// energy_weights: N rows of least Riesz s-energy (--exponent, 2m by default) from the
+/// lattice starts drawn with the run's random source, or from --from's rows;
+/// ./output/weight_<m>D_<N>.energy, no header by default.
+void run_energy_weights(int m, int N, Run& run);
+
 /// The draw of a lattice program's generating vector: its random source, --search and --units,
 /// with a line on standard error before a search that will take more than about two seconds;
 /// `on_simplex` chooses the search's winner on the simplex (tglp_weights).

@@ -1,0 +1,139 @@
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "common/runs.h"
+#include "constructions/energy_set.h"
+#include "files/publication.h"
+#include "inspect/reading.h"
+#include "support/failure.h"
+#include "text/rows.h"
+
+namespace simplex_weights::cli {
+
+using namespace simplex_weights::detail;
+namespace {
+
+// Progress lines on standard error, once a second, for a run that has lasted two seconds.
+class ProgressLines final : public DescentProgress {
+ public:
+  ProgressLines(const char* program, bool quiet) : program_(program), quiet_(quiet) {}
+
+  void step(int start, int starts, int step, double energy) override {
+    if (quiet_) return;
+    const double now = seconds_since(began_);
+    if (start != start_) {
+      start_ = start;
+      start_began_ = now;
+    }
+    if (now < 2 || now - last_line_ < 1) return;
+    last_line_ = now;
+    char line[200];
+    std::snprintf(line, sizeof line, "%s: start %d of %d, step %d, energy %.6f, %s\n", program_,
+                  start + 1, starts, step, energy, time_left(start, starts, now).c_str());
+    write_line(line);
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  static double seconds_since(Clock::time_point then) {
+    return std::chrono::duration<double>(Clock::now() - then).count();
+  }
+  // Each start costs about what the ones before it cost; the first tells nothing yet.
+  std::string time_left(int start, int starts, double now) const {
+    if (start == 0) return "time left known after the first start";
+    const double per_start = start_began_ / start;
+    const double left = std::max(0.0, per_start * (starts - start) - (now - start_began_));
+    char text[64];
+    std::snprintf(text, sizeof text, "about %.0f s left", std::ceil(left));
+    return text;
+  }
+  static void write_line(const char* line) {
+    for (std::string_view rest = line; !rest.empty();) {
+      const ssize_t written = ::write(STDERR_FILENO, rest.data(), rest.size());
+      if (written <= 0) return;
+      rest.remove_prefix(static_cast<std::size_t>(written));
+    }
+  }
+
+  const char* program_;
+  bool quiet_;
+  Clock::time_point began_ = Clock::now();
+  int start_ = 0;
+  double start_began_ = 0;
+  double last_line_ = 0;
+};
+
+// Row sums this far from 1 are no weight vector's.
+constexpr double kRowSumSlack = 1e-3;
+
+// The rows of --from: N distinct weight vectors of m values, each put exactly on the simplex
+// (a file's rounding leaves its sums a few units of the last place off 1).
+WeightSet rows_from(const std::string& path, int m, int N, double s) {
+  const FileRows file = read_weight_set(path);
+  if (file.ragged || file.rows() != N || (N > 0 && file.columns != m)) {
+    throw Failure("Error... " + path + " holds " + std::to_string(file.rows()) + " rows of " +
+                  std::to_string(file.columns) + " values, not " + std::to_string(N) + " of " +
+                  std::to_string(m) + "\n");
+  }
+  WeightSet set{.rows = static_cast<std::size_t>(N),
+                .columns = static_cast<std::size_t>(m),
+                .values = Values(file.values.begin(), file.values.end())};
+  for (long long i = 0; i < file.rows(); ++i) {
+    double* row = set.values.data() + i * m;
+    double sum = 0;
+    bool negative = false;
+    for (int k = 0; k < m; ++k) {
+      sum += row[k];
+      negative = negative || !(row[k] >= -kRowSumSlack);
+    }
+    if (negative || !(std::fabs(sum - 1) <= kRowSumSlack)) {
+      throw Failure("Error... " + path + ":" + std::to_string(file.row_lines[i]) +
+                    ": the row is no weight vector (components >= 0 summing to 1)\n");
+    }
+    for (int k = 0; k < m; ++k) row[k] = std::max(row[k], 0.0) / sum;
+  }
+  if (!std::isfinite(riesz_energy(set.values.data(), set.rows, set.columns, s))) {
+    throw Failure("Error... " + path + " repeats a row: the energy of its rows is infinite\n");
+  }
+  return set;
+}
+
+void trace_outcome(Writer& trace, double s, const DescentOutcome& outcome) {
+  char line[200];
+  std::snprintf(line, sizeof line,
+                "energy, log of the mean of d^-%g over all pairs: %.6f at the start, %.6f after "
+                "%d steps\n",
+                s, outcome.start_energy, outcome.energy, outcome.steps);
+  trace.text(line);
+}
+
+}  // namespace
+
+void run_energy_weights(int m, int N, Run& run) {
+  const double s =
+      run.options.exponent.value_or(default_exponent(static_cast<std::size_t>(std::max(m, 0))));
+  check_energy_arguments(m, N, s);
+  ProgressLines progress(run.program, run.options.quiet || run.options.output == "-");
+  EnergySet result;
+  if (run.options.from.empty()) {
+    result = energy_set(m, N, run.random, s, &progress);
+  } else {
+    result.set = rows_from(run.options.from, m, N, s);
+    result.outcome =
+        descend(result.set.values.data(), result.set.rows, result.set.columns, s, &progress);
+  }
+  trace_outcome(run.trace, s, result.outcome);
+  Publication publication =
+      publish_weight_file(run, staged_file_name("energy", m, N), m, N, true, kStandardMessages);
+  if (writes_header(run, false)) write_header(publication.rows(), N, m);
+  RowPrinter printer(publication.rows(), RowFormat::kFixed, run.options.exact_sums);
+  for (std::size_t i = 0; i < result.set.rows; ++i) printer.row(result.set.row(i), m);
+  publication.open_final();
+  publication.finish();
+}
+
+}  // namespace simplex_weights::cli

@@ -1,0 +1,35 @@
+// energy_weights m N: weight vectors of least Riesz s-energy, the simplex's vertices held.
+#include "common/exit_status.h"
+#include "common/program.h"
+#include "common/runs.h"
+
+namespace simplex_weights::cli {
+namespace {
+
+const ProgramInfo kProgram{
+    .name = "energy_weights",
+    .syntax = "Syntax: %s [options] m(number of objectives) N(number of weight vectors)\n",
+    .exactly_two_arguments = true,
+    .failure_status = kExitFailure,
+    .seeds_random = true,
+    .descends_energy = true,
+    .argument_help =
+        "  m  number of objectives, 2 .. 1000\n"
+        "  N  number of weight vectors, m (at least 3) .. 20000\n"
+        "Exactly N distinct rows on the simplex, the m vertices among them, that minimise the sum\n"
+        "of d^-s over all pairs (s = 2m unless --exponent says otherwise). Four lattices of\n"
+        "exactly N points (one for N > 1000; tglp_weights --exact --vertices, their generating\n"
+        "vectors drawn from the seed) are each moved down the energy's gradient; the set of\n"
+        "least energy is kept. The lattice start is already even, so that the descent needs\n"
+        "only local moves. Pairs beyond the distance at which a pair's term is 1e-4 of the\n"
+        "closest pair's are left out of the steps; the energy printed is taken over all pairs.\n"
+        "A run over about two seconds shows its progress on standard error unless -q.\n",
+};
+
+}  // namespace
+}  // namespace simplex_weights::cli
+
+int main(int argc, char** argv) {
+  return simplex_weights::cli::run_program(simplex_weights::cli::kProgram, argc, argv,
+                                           simplex_weights::cli::run_energy_weights);
+}
