@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "constructions/vertices.h"
@@ -29,7 +30,7 @@ constexpr std::size_t kMostNeighbours = 1024;
 // Blocks of the pair loop: fixed, so that the sums are the same on any machine.
 constexpr std::size_t kPairBlocks = 4;
 // Pairs from which the pair loop is worth its threads.
-constexpr std::size_t kPairsForThreads = 20000;
+constexpr std::size_t kPairsForThreads = 1000000;
 // The descent ends when 50 accepted steps lower the energy by less than this share.
 constexpr double kStall = 1e-5;
 constexpr int kStallSteps = 50;
@@ -98,32 +99,21 @@ class PairEnergy {
   // pair; the rows may then move by half the skin before the lists must be made again. The
   // closest pair is the unit of the terms and of the cut-off from here on.
   void list_neighbours(const double* x) {
-    r2_ = least_squared_distance(x, n_, m_);
+    sort_by_first_component(x);
+    // The closest pair now is within the old lists' radius: no row has moved by more than
+    // half the skin since, so the old closest pair is at most 1.3 times as far apart.
+    r2_ = have_lists_ ? least_within(x, list_radius2_) : least_squared_distance(x, n_, m_);
+    have_lists_ = true;
     const double cut = std::pow(kNeglectedTerm, -1 / s_);  // (r / cut-off)^s = kNeglectedTerm
     cutoff2_ = r2_ * cut * cut;
     const double skin = 0.3 * std::sqrt(r2_);
     list_radius2_ = std::pow(std::sqrt(cutoff2_) + skin, 2);
     half_skin_ = skin / 2;
     reference_.assign(x, x + n_ * m_);
-    first_.assign(n_ + 1, 0);
-    neighbours_.clear();
-    all_pairs_ = false;
-    CancelCheck check(64);
-    for (std::size_t i = 0; i < n_; ++i) {
-      check();
-      for (std::size_t j = i + 1; j < n_; ++j) {
-        if (squared_distance(x + i * m_, x + j * m_, m_) < list_radius2_) {
-          neighbours_.push_back(static_cast<unsigned>(j));
-        }
-      }
-      first_[i + 1] = neighbours_.size();
-      if (neighbours_.size() > kMostNeighbours * n_) {
-        all_pairs_ = true;
-        break;
-      }
-    }
+    all_pairs_ = !list_pairs_within(x, list_radius2_);
     if (all_pairs_) {
       std::vector<unsigned>().swap(neighbours_);
+      first_.assign(n_ + 1, 0);
       for (std::size_t i = 0; i < n_; ++i) first_[i + 1] = first_[i] + (n_ - 1 - i);
     }
     split_blocks();
@@ -167,6 +157,64 @@ class PairEnergy {
   }
 
  private:
+  void sort_by_first_component(const double* x) {
+    order_.resize(n_);
+    for (std::size_t i = 0; i < n_; ++i) order_[i] = static_cast<unsigned>(i);
+    std::sort(order_.begin(), order_.end(), [&](unsigned a, unsigned b) {
+      return x[a * m_] < x[b * m_] || (x[a * m_] == x[b * m_] && a < b);
+    });
+  }
+
+  // Visits every pair closer than sqrt(radius2), sweeping the rows in the order of their
+  // first component: a pair's distance is at least the difference of its first components.
+  template <typename Visit>
+  void sweep_pairs(const double* x, double radius2, Visit visit) const {
+    const double radius = std::sqrt(radius2);
+    CancelCheck check(64);
+    for (std::size_t a = 0; a < n_; ++a) {
+      check();
+      const std::size_t i = order_[a];
+      for (std::size_t b = a + 1; b < n_; ++b) {
+        const std::size_t j = order_[b];
+        if (x[j * m_] - x[i * m_] >= radius) break;
+        const double d2 = squared_distance(x + i * m_, x + j * m_, m_);
+        if (d2 < radius2 && !visit(std::min(i, j), std::max(i, j), d2)) return;
+      }
+    }
+  }
+
+  double least_within(const double* x, double radius2) const {
+    double least = radius2;
+    sweep_pairs(x, radius2, [&](std::size_t, std::size_t, double d2) {
+      least = std::min(least, d2);
+      return true;
+    });
+    return least;
+  }
+
+  // The pairs within the radius, by their first row; false when they would exceed the lists'
+  // room.
+  bool list_pairs_within(const double* x, double radius2) {
+    std::vector<std::pair<unsigned, unsigned>> pairs;
+    const std::size_t room = kMostNeighbours * n_;
+    bool fits = true;
+    sweep_pairs(x, radius2, [&](std::size_t i, std::size_t j, double) {
+      pairs.emplace_back(static_cast<unsigned>(i), static_cast<unsigned>(j));
+      fits = pairs.size() <= room;
+      return fits;
+    });
+    if (!fits) return false;
+    std::sort(pairs.begin(), pairs.end());
+    first_.assign(n_ + 1, 0);
+    neighbours_.resize(pairs.size());
+    for (std::size_t p = 0; p < pairs.size(); ++p) {
+      ++first_[pairs[p].first + 1];
+      neighbours_[p] = pairs[p].second;
+    }
+    for (std::size_t i = 0; i < n_; ++i) first_[i + 1] += first_[i];
+    return true;
+  }
+
   double block_energy(const double* x, std::size_t begin, std::size_t end, double* g,
                       double* w) const {
     if (g != nullptr) {
@@ -236,6 +284,8 @@ class PairEnergy {
   int half_power_;
   double r2_ = 1, cutoff2_ = 1, list_radius2_ = 1, half_skin_ = 0;
   bool all_pairs_ = true;
+  bool have_lists_ = false;
+  std::vector<unsigned> order_;
   std::vector<double> reference_;
   std::vector<std::size_t> first_;
   std::vector<unsigned> neighbours_;
