@@ -81,6 +81,10 @@ class Energy(unittest.TestCase):
         refined = sw.refine_energy(start)
         self.assertEqual(refined.shape, (25, 3))
         self.assertLess(sw.riesz_energy(refined), sw.riesz_energy(start))
+
+    @unittest.skipIf(os.environ.get("WEIGHTS_HAS_FIGURES") == "0", "built without nanoflann")
+    def test_the_energy_is_the_inspectors(self):
+        W = sw.energy(4, 30, seed=2)
         self.assertAlmostEqual(sw.riesz_energy(W), sw.figures(W)["energy"], places=9)
 
 
