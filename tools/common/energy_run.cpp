@@ -82,8 +82,9 @@ WeightSet rows_from(const std::string& path, int m, int N, double s) {
   WeightSet set{.rows = static_cast<std::size_t>(N),
                 .columns = static_cast<std::size_t>(m),
                 .values = Values(file.values.begin(), file.values.end())};
-  for (long long i = 0; i < file.rows(); ++i) {
-    double* row = set.values.data() + i * m;
+  const std::size_t columns = set.columns;
+  for (std::size_t i = 0; i < set.rows; ++i) {
+    double* row = set.values.data() + i * columns;
     double sum = 0;
     bool negative = false;
     for (int k = 0; k < m; ++k) {

@@ -64,7 +64,7 @@ TEST(EnergySet, HoldsNDistinctRowsWithTheVerticesForEverySeed) {
     std::set<std::vector<double>> rows;
     for (std::size_t i = 0; i < 30; ++i) rows.emplace(result.set.row(i), result.set.row(i) + 4);
     EXPECT_EQ(rows.size(), 30u);
-    for (int j = 0; j < 4; ++j) {
+    for (std::size_t j = 0; j < 4; ++j) {
       std::vector<double> vertex(4, 0.0);
       vertex[j] = 1;
       EXPECT_EQ(rows.count(vertex), 1u) << j;
