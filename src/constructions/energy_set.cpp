@@ -31,9 +31,6 @@ constexpr std::size_t kMostNeighbours = 1024;
 constexpr std::size_t kPairBlocks = 4;
 // Pairs from which the pair loop is worth its threads.
 constexpr std::size_t kPairsForThreads = 1000000;
-// The descent ends when 50 accepted steps lower the energy by less than this share.
-constexpr double kStall = 1e-5;
-constexpr int kStallSteps = 50;
 // The step: momentum kept from one step to the next, and the step's share of the move that
 // the diagonal of the Hessian suggests, grown after a step that lowers the energy.
 constexpr double kMomentum = 0.8;

@@ -23,6 +23,10 @@ inline int energy_starts(int N) { return N <= kManyRows ? kEnergyStarts : 1; }
 
 /// Accepted steps of a descent at most.
 inline constexpr int kMaxDescentSteps = 10000;
+/// A descent ends when kStallSteps accepted steps lower the log of the mean energy by less
+/// than kStall.
+inline constexpr double kStall = 1e-5;
+inline constexpr int kStallSteps = 50;
 
 /// What a descent tells as it goes.
 class DescentProgress {

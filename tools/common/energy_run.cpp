@@ -25,9 +25,21 @@ class ProgressLines final : public DescentProgress {
   void step(int start, int starts, int step, double energy) override {
     if (quiet_) return;
     const double now = seconds_since(began_);
-    if (start != start_) {
+    if (start != start_ || step == 1) {
       start_ = start;
       start_began_ = now;
+      first_gain_ = 0;
+      last_gain_ = 0;
+      windows_ = 0;
+      window_energy_ = energy;
+      window_began_ = now;
+    }
+    if (step % kStallSteps == 0) {
+      last_gain_ = window_energy_ - energy;
+      if (++windows_ == 1) first_gain_ = last_gain_;
+      window_seconds_ = now - window_began_;
+      window_energy_ = energy;
+      window_began_ = now;
     }
     if (now < 2 || now - last_line_ < 1) return;
     last_line_ = now;
@@ -42,13 +54,24 @@ class ProgressLines final : public DescentProgress {
   static double seconds_since(Clock::time_point then) {
     return std::chrono::duration<double>(Clock::now() - then).count();
   }
-  // Each start costs about what the ones before it cost; the first tells nothing yet.
+  // The current start's time left, taking the energy's gain per window of kStallSteps steps
+  // to shrink at the mean rate it has shrunk since the first window, until it falls below
+  // kStall (where the descent ends); negative while that rate is not known.
+  double start_left() const {
+    if (windows_ < 3 || !(first_gain_ > 0) || !(last_gain_ > 0) || window_seconds_ <= 0) return -1;
+    if (last_gain_ < kStall) return 0;
+    const double ratio = std::pow(last_gain_ / first_gain_, 1.0 / (windows_ - 1));
+    if (!(ratio < 1)) return -1;
+    return std::log(kStall / last_gain_) / std::log(ratio) * window_seconds_;
+  }
+  // The starts after this one cost about what this one will.
   std::string time_left(int start, int starts, double now) const {
-    if (start == 0) return "time left known after the first start";
-    const double per_start = start_began_ / start;
-    const double left = std::max(0.0, per_start * (starts - start) - (now - start_began_));
+    const double left = start_left();
+    if (left < 0) return "time left not yet known";
+    const double this_start = (now - start_began_) + left;
+    const double total = left + this_start * (starts - start - 1);
     char text[64];
-    std::snprintf(text, sizeof text, "about %.0f s left", std::ceil(left));
+    std::snprintf(text, sizeof text, "about %.0f s left", std::ceil(total));
     return text;
   }
   static void write_line(const char* line) {
@@ -62,9 +85,15 @@ class ProgressLines final : public DescentProgress {
   const char* program_;
   bool quiet_;
   Clock::time_point began_ = Clock::now();
-  int start_ = 0;
+  int start_ = -1;
   double start_began_ = 0;
   double last_line_ = 0;
+  double first_gain_ = 0;  // the energy's fall over the start's first window
+  double last_gain_ = 0;   // and over its last
+  int windows_ = 0;
+  double window_energy_ = 0;
+  double window_began_ = 0;
+  double window_seconds_ = 0;
 };
 
 // Row sums this far from 1 are no weight vector's.
