@@ -1,6 +1,7 @@
 #include "constructions/energy_set.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -212,24 +213,30 @@ class PairEnergy {
     return true;
   }
 
-  double block_energy(const double* x, std::size_t begin, std::size_t end, double* g,
-                      double* w) const {
+  // The pair loop with the row length known to the compiler where it is small (kColumns > 0),
+  // which lets it keep a pair's differences in registers; the same sums in the same order.
+  template <std::size_t kColumns>
+  double block_energy_of(const double* x, std::size_t begin, std::size_t end, double* g,
+                         double* w) const {
+    const std::size_t m = kColumns > 0 ? kColumns : m_;
     if (g != nullptr) {
-      std::fill(g, g + n_ * m_, 0.0);
+      std::fill(g, g + n_ * m, 0.0);
       std::fill(w, w + n_, 0.0);
     }
     double total = 0;
-    std::vector<double> difference(m_);
+    std::vector<double> buffer(kColumns > 0 ? 0 : m);
+    std::array<double, kColumns + 1> fixed{};
+    double* difference = kColumns > 0 ? fixed.data() : buffer.data();
     CancelCheck check(16);
     for (std::size_t i = begin; i < end; ++i) {
       check();
-      const double* xi = x + i * m_;
+      const double* xi = x + i * m;
       const std::size_t pairs = first_[i + 1] - first_[i];
       for (std::size_t p = 0; p < pairs; ++p) {
         const std::size_t j = all_pairs_ ? i + 1 + p : neighbours_[first_[i] + p];
-        const double* xj = x + j * m_;
+        const double* xj = x + j * m;
         double d2 = 0;
-        for (std::size_t k = 0; k < m_; ++k) {
+        for (std::size_t k = 0; k < m; ++k) {
           difference[k] = xi[k] - xj[k];
           d2 += difference[k] * difference[k];
         }
@@ -238,15 +245,37 @@ class PairEnergy {
         total += term;
         if (g == nullptr) continue;
         const double a = s_ * term / d2;
-        for (std::size_t k = 0; k < m_; ++k) {
-          g[i * m_ + k] -= a * difference[k];
-          g[j * m_ + k] += a * difference[k];
+        for (std::size_t k = 0; k < m; ++k) {
+          g[i * m + k] -= a * difference[k];
+          g[j * m + k] += a * difference[k];
         }
         w[i] += a;
         w[j] += a;
       }
     }
     return total;
+  }
+
+  double block_energy(const double* x, std::size_t begin, std::size_t end, double* g,
+                      double* w) const {
+    switch (m_) {
+      case 2:
+        return block_energy_of<2>(x, begin, end, g, w);
+      case 3:
+        return block_energy_of<3>(x, begin, end, g, w);
+      case 4:
+        return block_energy_of<4>(x, begin, end, g, w);
+      case 5:
+        return block_energy_of<5>(x, begin, end, g, w);
+      case 6:
+        return block_energy_of<6>(x, begin, end, g, w);
+      case 8:
+        return block_energy_of<8>(x, begin, end, g, w);
+      case 10:
+        return block_energy_of<10>(x, begin, end, g, w);
+      default:
+        return block_energy_of<0>(x, begin, end, g, w);
+    }
   }
 
   void gather(double* gradient, double* stiffness) const {
