@@ -21,8 +21,8 @@ done
 if [ "$(readelf -d "$work/simplex_weights_static/consumer" | grep -c 'libsimplex-weights')" -ne 0 ]; then
   echo "the static consumer needs the shared library"; exit 1
 fi
-readelf -d "$prefix"/lib/libsimplex-weights.so.1 | grep -q 'SONAME.*libsimplex-weights.so.1' ||
-  { echo "the shared library has no SONAME libsimplex-weights.so.1"; exit 1; }
+readelf -d "$prefix"/lib/libsimplex-weights.so.2 | grep -q 'SONAME.*libsimplex-weights.so.2' ||
+  { echo "the shared library has no SONAME libsimplex-weights.so.2"; exit 1; }
 if command -v pkg-config >/dev/null; then
   export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
   # shellcheck disable=SC2046
