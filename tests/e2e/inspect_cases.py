@@ -250,6 +250,24 @@ with open(dashed, "w") as f:
     f.write("0.5 0.5\n0.25 0.75\n")
 result = subprocess.run([inspector, "--", "--cube"], cwd=work, capture_output=True, text=True, timeout=60)
 check(result.returncode == 0 and result.stdout.startswith("--cube: 2 rows"), f"-- ends the options: {result.stdout[:80]!r}")
+# One table serves every program: the weight programs' options are unknown words here, a flag
+# given a value is named without it, the usage follows only words that cannot be read at all,
+# and options may follow the file names.
+for words, said, usage in ((["--seed", "1"], b"unknown option --seed\n", True),
+                           (["-q"], b"unknown option -q\n", True),
+                           (["--cube=x"], b"unknown option --cube\n", True),
+                           (["--bogus=3"], b"unknown option --bogus\n", True),
+                           (["--tolerance", "-1"], b"the tolerance -1 is not a number >= 0\n", False)):
+    result = subprocess.run([inspector, *words, weights], capture_output=True, timeout=60)
+    check(result.returncode == 2 and result.stderr.startswith(b"weights_inspect: " + said) and
+          (b"Syntax: weights_inspect" in result.stderr) == usage, f"{words}: {result.stderr[:120]!r}")
+before = subprocess.run([inspector, "--cube", weights], capture_output=True, timeout=60)
+after = subprocess.run([inspector, weights, "--cube"], capture_output=True, timeout=60)
+check(before.returncode == after.returncode and before.stdout == after.stdout and b"unit-cube" in after.stdout,
+      f"an option after the file: {after.stdout[:80]!r}")
+result = subprocess.run([inspector, "-h", "--bogus"], capture_output=True, timeout=60)
+check(result.returncode == 0 and result.stdout.startswith(b"Syntax: weights_inspect") and
+      b"  --tolerance T  allowed deviation" in result.stdout, f"--help first: {result.stdout[:80]!r}")
 
 ## A file too large for the memory left is named and failed; the other files and the table follow.
 # (A sanitized build needs its own memory and threads: those cases are left out there.)

@@ -170,7 +170,8 @@ for program, (args, failure, name) in PROGRAMS.items():
 for program, (args, failure, name) in PROGRAMS.items():
     for words, said in ((["--bogus"], "unknown option --bogus"), (["-x"], "unknown option -x"),
                         (["--digits"], "--digits needs a value"), (["--digits", "0"], "--digits takes"),
-                        (["--digits=18"], "--digits takes"), (["--quiet=1"], "--quiet takes no value")):
+                        (["--digits=18"], "--digits takes"), (["--quiet=1"], "--quiet takes no value"),
+                        (["--svg", "x.svg"], "unknown option --svg"), (["--cube"], "unknown option --cube")):
         status, out, err, files = run(program, words + args if words != ["--digits"] else words)
         lines = err.decode().split("\n")
         check(status == failure and files == {} and out == b"", f"{program} {words}: status {status}")

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -28,9 +29,15 @@ enum class Option {
   kVertices,
   kExponent,
   kFrom,
+  kCube,
+  kTolerance,
+  kSvg,
   kHelp,
   kVersion
 };
+
+// Which programs know an option: any other program takes it for an unknown word.
+enum Readers : unsigned char { kWeightPrograms = 1, kInspector = 2, kEveryProgram = 3 };
 
 struct OptionEntry {
   Option option;
@@ -38,6 +45,7 @@ struct OptionEntry {
   char short_name;         // 0: none
   const char* value_name;  // nullptr: takes no value
   const char* help;
+  unsigned char readers = kWeightPrograms;
 };
 
 constexpr OptionEntry kOptionTable[] = {
@@ -82,25 +90,40 @@ constexpr OptionEntry kOptionTable[] = {
      "                    standard input), which must hold N distinct rows of m values"},
     {Option::kUnique, "unique", 0, nullptr,
      "write each distinct row once, in the order of first appearance"},
-    {Option::kHelp, "help", 'h', nullptr, "print this help and exit"},
-    {Option::kVersion, "version", 'V', nullptr, "print the version and exit"},
+    {Option::kCube, "cube", 0, nullptr,
+     "treat every file as unit-cube points (files ending in .glp always are)", kInspector},
+    {Option::kTolerance, "tolerance", 0, "T",
+     "allowed deviation of a row sum from 1 (default: columns x half a unit in\n"
+     "                 the last printed place, at most 1e-3)",
+     kInspector},
+    {Option::kSvg, "svg", 0, "OUT.svg", "draw each file (the second file to OUT-2.svg, and so on)",
+     kInspector},
+    {Option::kHelp, "help", 'h', nullptr, "print this help and exit", kEveryProgram},
+    {Option::kVersion, "version", 'V', nullptr, "print the version and exit", kEveryProgram},
 };
+
+unsigned char readers_of(const OptionScope& scope) {
+  return scope.inspects_files ? kInspector : kWeightPrograms;
+}
 
 bool is_option_word(const char* word) {
   return word[0] == '-' &&
          (word[1] == '-' || std::isalpha(static_cast<unsigned char>(word[1])) != 0);
 }
 
-const OptionEntry* find_long(std::string_view name) {
+const OptionEntry* find_long(std::string_view name, const OptionScope& scope) {
   for (const OptionEntry& entry : kOptionTable) {
-    if (name == entry.long_name) return &entry;
+    if ((entry.readers & readers_of(scope)) != 0 && name == entry.long_name) return &entry;
   }
   return nullptr;
 }
 
-const OptionEntry* find_short(char name) {
+const OptionEntry* find_short(char name, const OptionScope& scope) {
   for (const OptionEntry& entry : kOptionTable) {
-    if (entry.short_name != 0 && name == entry.short_name) return &entry;
+    if ((entry.readers & readers_of(scope)) != 0 && entry.short_name != 0 &&
+        name == entry.short_name) {
+      return &entry;
+    }
   }
   return nullptr;
 }
@@ -147,6 +170,10 @@ bool in_scope(Option option, const OptionScope& scope) {
     case Option::kExactSums:
     case Option::kVertices:
       return scope.weight_vectors;
+    case Option::kCube:
+    case Option::kTolerance:
+    case Option::kSvg:
+      return scope.inspects_files;
     default:
       return true;
   }
@@ -246,6 +273,25 @@ void apply(const OptionEntry& entry, std::string_view value, const OptionScope& 
       if (value.empty()) throw OptionError(name + " needs a path, not an empty word");
       options.from = std::string(value);
       break;
+    case Option::kCube:
+      options.cube = true;
+      break;
+    case Option::kTolerance: {
+      if (value.empty()) throw OptionError(name + " needs a value, not an empty word");
+      // strtod's forms, as the row values are read
+      const std::string text(value);
+      char* end = nullptr;
+      const double tolerance = std::strtod(text.c_str(), &end);
+      if (*end != '\0' || !(tolerance >= 0)) {
+        throw OptionError("the tolerance " + text + " is not a number >= 0", false);
+      }
+      options.tolerance = tolerance;
+      break;
+    }
+    case Option::kSvg:
+      if (value.empty()) throw OptionError(name + " needs a value, not an empty word");
+      options.svg = std::string(value);
+      break;
     case Option::kQuiet:
       options.quiet = true;
       break;
@@ -258,47 +304,88 @@ void apply(const OptionEntry& entry, std::string_view value, const OptionScope& 
   }
 }
 
+// Reads the option word argv[at] and its value (the rest of the word after '=', or the next
+// word); returns the index of the word after them.
+int read_option(int argc, char** argv, int at, const OptionScope& scope, CommandOptions& options) {
+  const std::string_view word = argv[at++];
+  // weights_inspect has always named an unknown --name=value by its name alone, and read a
+  // flag given a value as a word it does not know.
+  std::string_view unknown = word;
+  const OptionEntry* entry = nullptr;
+  std::optional<std::string_view> inline_value;
+  if (word.substr(0, 2) == "--") {
+    const std::size_t equals = word.find('=');
+    entry =
+        find_long(word.substr(2, equals == std::string_view::npos ? word.npos : equals - 2), scope);
+    if (equals != std::string_view::npos) {
+      inline_value = word.substr(equals + 1);
+      if (scope.inspects_files) unknown = word.substr(0, equals);
+    }
+  } else if (word.size() == 2) {
+    entry = find_short(word[1], scope);
+  }
+  if (entry == nullptr) throw OptionError("unknown option " + std::string(unknown));
+  const std::string name = std::string("--") + entry->long_name;
+  if (entry->value_name == nullptr) {
+    if (inline_value) {
+      throw OptionError(scope.inspects_files ? "unknown option " + std::string(unknown)
+                                             : name + " takes no value");
+    }
+    apply(*entry, {}, scope, options);
+    return at;
+  }
+  if (!inline_value) {
+    if (at >= argc) throw OptionError(name + " needs a value");
+    inline_value = argv[at++];
+  }
+  apply(*entry, *inline_value, scope, options);
+  return at;
+}
+
 }  // namespace
 
 int parse_options(int argc, char** argv, const OptionScope& scope, CommandOptions& options) {
   int at = 1;
   while (at < argc && is_option_word(argv[at])) {
-    const std::string_view word = argv[at++];
-    if (word == "--") break;
-    const OptionEntry* entry = nullptr;
-    std::optional<std::string_view> inline_value;
-    if (word.substr(0, 2) == "--") {
-      const std::size_t equals = word.find('=');
-      entry = find_long(word.substr(2, equals == std::string_view::npos ? word.npos : equals - 2));
-      if (equals != std::string_view::npos) inline_value = word.substr(equals + 1);
-    } else if (word.size() == 2) {
-      entry = find_short(word[1]);
-    }
-    if (entry == nullptr) throw OptionError("unknown option " + std::string(word));
-    const std::string name = std::string("--") + entry->long_name;
-    if (entry->value_name == nullptr) {
-      if (inline_value) throw OptionError(name + " takes no value");
-      apply(*entry, {}, scope, options);
-      continue;
-    }
-    if (!inline_value) {
-      if (at >= argc) throw OptionError(name + " needs a value");
-      inline_value = argv[at++];
-    }
-    apply(*entry, *inline_value, scope, options);
+    if (std::string_view(argv[at]) == "--") return at + 1;
+    at = read_option(argc, argv, at, scope, options);
   }
   return at;
 }
 
+std::vector<std::string> parse_inspector_words(int argc, char** argv, CommandOptions& options) {
+  const OptionScope scope{.weight_vectors = false, .inspects_files = true};
+  std::vector<std::string> files;
+  bool options_ended = false;
+  for (int at = 1; at < argc;) {
+    const std::string_view word = argv[at];
+    if (options_ended || word == "-" || word.empty() || word[0] != '-') {
+      if (word.empty()) throw OptionError("an empty word is no file name", false);
+      files.emplace_back(word);
+      ++at;
+    } else if (word == "--") {
+      options_ended = true;
+      ++at;
+    } else {
+      at = read_option(argc, argv, at, scope, options);
+      if (options.help || options.version) break;
+    }
+  }
+  return files;
+}
+
 std::string options_help(const OptionScope& scope) {
-  std::string help = "Options (before the two integers; -- ends them):\n";
+  // weights_inspect lists its own three in its narrower column, without --help and --version.
+  const bool inspector = scope.inspects_files;
+  std::string help = inspector ? "" : "Options (before the two integers; -- ends them):\n";
   for (const OptionEntry& entry : kOptionTable) {
-    if (!in_scope(entry.option, scope)) continue;
+    if ((entry.readers & readers_of(scope)) == 0 || !in_scope(entry.option, scope)) continue;
+    if (inspector && entry.readers != kInspector) continue;
     std::string form = "  ";
     if (entry.short_name != 0) form += std::string("-") + entry.short_name + ", ";
     form += std::string("--") + entry.long_name;
     if (entry.value_name != nullptr) form += std::string(" ") + entry.value_name;
-    form.resize(std::max<std::size_t>(form.size() + 1, 20), ' ');
+    form.resize(std::max<std::size_t>(form.size() + 1, inspector ? 17 : 20), ' ');
     help += form + entry.help + "\n";
   }
   return help;

@@ -1,10 +1,12 @@
-// The options every program shares, written before the two integers and read, getopt_long
-// style, from one table: --name value, --name=value, short forms, and "--" to end them.
+// The options of every program, read getopt_long style from one table: --name value,
+// --name=value, short forms, and "--" to end them. The weight programs take them before the
+// two integers; weights_inspect takes its own between its file names.
 #pragma once
 
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace simplex_weights::cli {
 
@@ -36,6 +38,12 @@ struct CommandOptions {
   std::optional<double> exponent;
   /// energy_weights: the weight file whose rows the descent starts from.
   std::string from;
+  /// weights_inspect: every file read as unit-cube points.
+  bool cube = false;
+  /// weights_inspect: allowed deviation of a row sum from 1; unset: from the printed digits.
+  std::optional<double> tolerance;
+  /// weights_inspect: where the pictures go; empty: no picture.
+  std::string svg;
   bool help = false;
   bool version = false;
 };
@@ -52,12 +60,20 @@ struct OptionScope {
   bool weight_vectors = true;
   /// --seed, --exponent and --from: energy_weights.
   bool descends_energy = false;
+  /// --cube, --tolerance and --svg, and none of the weight programs' options: weights_inspect.
+  bool inspects_files = false;
 };
 
 /// A word of the command line that is no valid option; what() is the line for the user.
 class OptionError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit OptionError(const std::string& line, bool with_usage = true)
+      : std::runtime_error(line), with_usage_(with_usage) {}
+  /// Whether the program's usage should follow the line (a word it cannot read at all).
+  bool with_usage() const { return with_usage_; }
+
+ private:
+  bool with_usage_;
 };
 
 /// Reads the options at the front of argv[1 ..]: every word that starts with '-' followed by a
@@ -66,7 +82,13 @@ class OptionError : public std::runtime_error {
 /// argument after the options; throws OptionError for an unknown option or a missing or bad value.
 int parse_options(int argc, char** argv, const OptionScope& scope, CommandOptions& options);
 
-/// The --help lines of the options the program takes.
+/// Reads weights_inspect's command line: options anywhere among the file names until "--";
+/// every other word, "-" among them, is a file name, in order. Stops at --help or --version.
+/// Throws OptionError as parse_options does, and for an empty word.
+std::vector<std::string> parse_inspector_words(int argc, char** argv, CommandOptions& options);
+
+/// The --help lines of the options the program takes (weights_inspect: its own three, no
+/// heading).
 std::string options_help(const OptionScope& scope);
 
 }  // namespace simplex_weights::cli

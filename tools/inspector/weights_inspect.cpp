@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/exit_status.h"
+#include "common/options.h"
 #include "common/process.h"
 #include "inspect/figures.h"
 #include "inspector/inspect_report.h"
@@ -22,20 +23,22 @@ namespace {
 
 using namespace simplex_weights::detail;
 
-constexpr const char* kUsage =
+constexpr const char* kSyntax =
     "Syntax: weights_inspect [--cube] [--tolerance T] [--svg OUT.svg] FILE...\n"
     "  FILE           a weight file (- for standard input): optional \"# rows columns\" header,\n"
-    "                 rows of numbers in any form strtod reads\n"
-    "  --cube         treat every file as unit-cube points (files ending in .glp always are)\n"
-    "  --tolerance T  allowed deviation of a row sum from 1 (default: columns x half a unit in\n"
-    "                 the last printed place, at most 1e-3)\n"
-    "  --svg OUT.svg  draw each file (the second file to OUT-2.svg, and so on)\n"
+    "                 rows of numbers in any form strtod reads\n";
+constexpr const char* kFigures =
     "Figures: closest pair, mean nearest-neighbour distance and its variation, coverage radius\n"
     "(from at most 100000 reference points), energy (log of the mean of d^-2m over all pairs)\n"
     "and, for cube files, the centred L2 discrepancy CD2; each is exact, or skipped with the\n"
     "reason when it would need more than 2e9 pair terms.\n"
     "Exit status: 0 every check passes, 1 a check fails, 2 a file cannot be read or parsed, or\n"
     "the report or a picture cannot be written.\n";
+
+std::string usage() {
+  return kSyntax + options_help(OptionScope{.weight_vectors = false, .inspects_files = true}) +
+         kFigures;
+}
 
 void say(const std::string& text) {
   if (::write(STDERR_FILENO, text.data(), text.size()) < 0) {
@@ -46,72 +49,34 @@ void say(const std::string& text) {
 struct Command {
   InspectOptions options;
   std::vector<std::string> files;
-  bool done = false;  // --help or --version
+  bool done = false;  // --help, --version, or a command line that cannot be read
   int status = kExitSuccess;
 };
 
-Command refused(const std::string& line, bool with_usage) {
-  say("weights_inspect: " + line + "\n" + (with_usage ? kUsage : ""));
-  Command command;
-  command.done = true;
-  command.status = kExitUnreadable;
-  return command;
-}
-
-// Options as the generators read them: --name value or --name=value, "--" ends them, an empty
-// or missing value is refused.
 Command parse(int argc, char** argv, Writer& out) {
   Command command;
-  bool options_ended = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (options_ended || arg == "-" || arg.empty() || arg[0] != '-') {
-      if (arg.empty()) return refused("an empty word is no file name", false);
-      command.files.push_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      options_ended = true;
-      continue;
-    }
-    if (arg == "--help" || arg == "-h" || arg == "--version" || arg == "-V") {
-      out.text(arg[1] == 'h' || arg == "--help"
-                   ? kUsage
-                   : "weights_inspect (simplex-weights) " WEIGHTS_VERSION "\n");
-      command.done = true;
-      return command;
-    }
-    if (arg == "--cube") {
-      command.options.all_cube = true;
-      continue;
-    }
-    std::optional<std::string> value;
-    const std::size_t equals = arg.find('=');
-    if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
-      value = arg.substr(equals + 1);
-      arg.resize(equals);
-    }
-    if (arg != "--tolerance" && arg != "--svg") return refused("unknown option " + arg, true);
-    if (!value) {
-      if (i + 1 >= argc) return refused(arg + " needs a value", true);
-      value = argv[++i];
-    }
-    if (value->empty()) return refused(arg + " needs a value, not an empty word", true);
-    if (arg == "--svg") {
-      command.options.svg = *value;
-      continue;
-    }
-    char* end = nullptr;
-    command.options.tolerance = std::strtod(value->c_str(), &end);
-    if (*end != '\0' || !(command.options.tolerance >= 0)) {
-      return refused("the tolerance " + *value + " is not a number >= 0", false);
-    }
+  CommandOptions options;
+  try {
+    command.files = parse_inspector_words(argc, argv, options);
+  } catch (const OptionError& error) {
+    say(std::string("weights_inspect: ") + error.what() + "\n" +
+        (error.with_usage() ? usage() : ""));
+    command.done = true;
+    command.status = kExitUnreadable;
+    return command;
+  }
+  if (options.help || options.version) {
+    out.text(options.help ? usage() : "weights_inspect (simplex-weights) " WEIGHTS_VERSION "\n");
+    command.done = true;
+    return command;
   }
   if (command.files.empty()) {
-    say(kUsage);
+    say(usage());
     command.done = true;
     command.status = kExitUnreadable;
   }
+  command.options = {
+      .all_cube = options.cube, .tolerance = options.tolerance.value_or(-1), .svg = options.svg};
   return command;
 }
 
