@@ -18,7 +18,8 @@ void take(const Figure& figure, std::optional<double>& value, std::string& note)
 }  // namespace
 
 Figures figures(const double* values, std::size_t rows, std::size_t columns, PointKind kind) {
-  const FileRows set = file_rows_of(values, rows, columns);
+  // Measured where the caller's rows lie: only the distinct rows are copied, for the tree.
+  const RowsView set{values, static_cast<long long>(rows), static_cast<int>(columns)};
   const std::vector<long long> distinct = distinct_rows(set);
   const std::optional<Uniformity> measured = measure_uniformity(set, kind, distinct);
   if (!measured) {

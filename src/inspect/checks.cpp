@@ -64,7 +64,10 @@ double default_tolerance(const FileRows& set) {
 }
 
 std::vector<long long> distinct_rows(const FileRows& set) {
-  if (set.ragged) return {};
+  return set.ragged ? std::vector<long long>{} : distinct_rows(set.view());
+}
+
+std::vector<long long> distinct_rows(const RowsView& set) {
   std::vector<long long> order(static_cast<std::size_t>(set.rows()));
   std::iota(order.begin(), order.end(), 0LL);
   const int m = set.columns;

@@ -25,5 +25,6 @@ std::vector<Check> validate(const FileRows& set, PointKind kind, double toleranc
 
 /// The distinct rows in lexicographic order (indices into the set); none for a ragged set.
 std::vector<long long> distinct_rows(const FileRows& set);
+std::vector<long long> distinct_rows(const RowsView& rows);
 
 }  // namespace simplex_weights::detail

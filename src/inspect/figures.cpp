@@ -281,7 +281,7 @@ Figure energy(const PointCloud& cloud) {
 // Beyond this many columns the terms of CD2, up to (3/2)^s, leave the range of a double.
 constexpr int kDiscrepancyColumns = 1000;
 
-Figure discrepancy(const FileRows& set) {
+Figure discrepancy(const RowsView& set) {
   if (set.columns > kDiscrepancyColumns) {
     return {std::nullopt, "skipped: more than " + std::to_string(kDiscrepancyColumns) +
                               " columns, where its terms leave the range of a double"};
@@ -289,23 +289,21 @@ Figure discrepancy(const FileRows& set) {
   const double n = static_cast<double>(set.rows());
   const double work = 0.5 * n * n * set.columns;
   if (work > kPairBudget) return skipped(work);
-  return {simplex_weights::centred_l2_discrepancy(set.values.data(),
-                                                  static_cast<std::size_t>(set.rows()),
+  return {simplex_weights::centred_l2_discrepancy(set.values, static_cast<std::size_t>(set.rows()),
                                                   static_cast<std::size_t>(set.columns)),
           "over all " + std::to_string(set.rows()) + " rows"};
 }
 
 }  // namespace
 
-std::optional<Uniformity> measure_uniformity(const FileRows& set, PointKind kind,
+std::optional<Uniformity> measure_uniformity(const RowsView& set, PointKind kind,
                                              const std::vector<long long>& distinct) {
-  if (set.ragged || distinct.size() < 2 ||
-      !std::all_of(set.values.begin(), set.values.end(),
-                   [](double x) { return std::isfinite(x); })) {
+  if (distinct.size() < 2 ||
+      !std::all_of(set.begin(), set.end(), [](double x) { return std::isfinite(x); })) {
     return std::nullopt;
   }
   const std::size_t m = static_cast<std::size_t>(set.columns);
-  const auto [low, high] = std::minmax_element(set.values.begin(), set.values.end());
+  const auto [low, high] = std::minmax_element(set.begin(), set.end());
   if (std::max(std::fabs(*low), std::fabs(*high)) > kLargestMeasured) {
     Uniformity unmeasured;
     unmeasured.distinct = static_cast<long long>(distinct.size());

@@ -37,9 +37,8 @@ struct Uniformity {
   Figure discrepancy;
 };
 
-/// Needs a set that is not ragged, holds finite values and at least two distinct rows;
-/// `distinct` from distinct_rows.
-std::optional<Uniformity> measure_uniformity(const FileRows& set, PointKind kind,
+/// Needs finite values and at least two distinct rows; `distinct` from distinct_rows.
+std::optional<Uniformity> measure_uniformity(const RowsView& set, PointKind kind,
                                              const std::vector<long long>& distinct);
 
 }  // namespace simplex_weights::detail

@@ -12,6 +12,19 @@
 
 namespace simplex_weights::detail {
 
+/// Rows of equal length in memory, not owned: what the distinct rows and the figures read, so
+/// that a caller's own array is measured where it lies.
+struct RowsView {
+  const double* values = nullptr;  // all rows, flat
+  long long count = 0;
+  int columns = 0;
+
+  long long rows() const { return count; }
+  const double* row(long long i) const { return values + i * columns; }
+  const double* begin() const { return values; }
+  const double* end() const { return values + count * columns; }
+};
+
 /// A file's rows.
 struct FileRows {
   std::string path;
@@ -27,6 +40,8 @@ struct FileRows {
 
   long long rows() const { return static_cast<long long>(row_lengths.size()); }
   const double* row(long long i) const { return values.data() + i * columns; }
+  /// The rows as a view; meaningful only for a set that is not ragged.
+  RowsView view() const { return {values.data(), rows(), columns}; }
 };
 
 /// Rows in memory as the checks and figures read a file's rows, printed with six digits.

@@ -126,7 +126,7 @@ int inspect_file(const std::vector<std::string>& files, std::size_t index,
     out.text(check.text + "\n");
     if (!check.pass) summary.status = "FAIL";
   }
-  summary.figures = measure_uniformity(set, kind, distinct);
+  if (!set.ragged) summary.figures = measure_uniformity(set.view(), kind, distinct);
   if (summary.figures) print_figures(out, *summary.figures, kind);
   if (!options.svg.empty() && !set.ragged && set.rows() > 0) {
     const std::string picture = svg_name(options.svg, index);
