@@ -17,12 +17,13 @@ const ProgramInfo kProgram{
         "  m  number of objectives, 2 .. 1000\n"
         "  N  number of weight vectors, m (at least 3) .. 20000\n"
         "Exactly N distinct rows on the simplex, the m vertices among them, that minimise the sum\n"
-        "of d^-s over all pairs (s = 2m unless --exponent says otherwise). Four lattices of\n"
-        "exactly N points (one for N > 1000; tglp_weights --exact --vertices, their generating\n"
-        "vectors drawn from the seed) are each moved down the energy's gradient; the set of\n"
-        "least energy is kept. The lattice start is already even, so that the descent needs\n"
-        "only local moves. Pairs beyond the distance at which a pair's term is 1e-4 of the\n"
-        "closest pair's are left out of the steps; the energy printed is taken over all pairs.\n"
+        "of d^-s over all pairs (s = 2m unless --exponent says otherwise). The start is the\n"
+        "simplex lattice of the largest level with at most N points, completed by the points of\n"
+        "a finer lattice farthest from the rows so far (ties ordered by the seed): where N is a\n"
+        "lattice's size the lattice is the set, in between it already holds the boundary's\n"
+        "rows, so that an inertial descent needs only local moves. Pairs beyond the distance at\n"
+        "which a pair's term is 1e-4 of the closest pair's are left out of the steps; the\n"
+        "energy printed is taken over all pairs.\n"
         "A run over about two seconds shows its progress on standard error unless -q.\n",
 };
 

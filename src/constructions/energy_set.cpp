@@ -32,11 +32,23 @@ constexpr std::size_t kMostNeighbours = 1024;
 constexpr std::size_t kPairBlocks = 4;
 // Pairs from which the pair loop is worth its threads.
 constexpr std::size_t kPairsForThreads = 1000000;
-// The step: momentum kept from one step to the next, and the step's share of the move that
-// the diagonal of the Hessian suggests, grown after a step that lowers the energy.
-constexpr double kMomentum = 0.8;
-constexpr double kFirstStep = 0.5;
-constexpr double kLeastStep = 1e-9;
+// The inertial descent (FIRE: Bitzek et al., Phys. Rev. Lett. 97, 170201, 2006): its time step
+// at first and at most, in units of the move the diagonal of the Hessian suggests; the steps of
+// a run along the force after which the step grows, by how much, and by how much it shrinks
+// when the rows run uphill; the share of the force mixed into the velocity at first, and how
+// that share decays over a run.
+constexpr double kFirstTimeStep = 0.5;
+constexpr double kLongestTimeStep = 1.0;
+constexpr int kStepsBeforeGrowth = 5;
+constexpr double kTimeStepGrowth = 1.1;
+constexpr double kTimeStepCut = 0.5;
+constexpr double kFirstMixing = 0.1;
+constexpr double kMixingDecay = 0.99;
+// The start: candidates for the rows beyond the simplex lattice come from a lattice of this
+// many times its level, with at most this many points a row (and kFewestCandidates at least).
+constexpr int kCandidateLevels = 3;
+constexpr double kCandidatesPerRow = 20;
+constexpr double kFewestCandidates = 20000;
 
 // d^-s relative to r^-s, from d^2 / r^2: an integer power where s is even, as s = 2m is.
 double relative_term(double d2_over_r2, double s, int half_power) {
@@ -47,6 +59,17 @@ double relative_term(double d2_over_r2, double s, int half_power) {
     return result;
   }
   return std::pow(d2_over_r2, -s / 2);
+}
+
+// q^P by repeated squaring.
+template <int P>
+double power_of(double q) {
+  if constexpr (P == 1) {
+    return q;
+  } else {
+    const double half = power_of<P / 2>(q);
+    return P % 2 == 0 ? half * half : half * half * q;
+  }
 }
 
 int half_power_of(double s) {
@@ -108,7 +131,9 @@ class PairEnergy {
     list_radius2_ = std::pow(std::sqrt(cutoff2_) + skin, 2);
     half_skin_ = skin / 2;
     reference_.assign(x, x + n_ * m_);
-    all_pairs_ = !list_pairs_within(x, list_radius2_);
+    // Lists that hold most pairs save little. Every pair is then visited, and the closest pair
+    // and the cut-off are still found again once the rows have moved by half the skin.
+    all_pairs_ = !list_pairs_within(x, list_radius2_) || 2 * neighbours_.size() > pair_count();
     if (all_pairs_) {
       std::vector<unsigned>().swap(neighbours_);
       first_.assign(n_ + 1, 0);
@@ -117,9 +142,9 @@ class PairEnergy {
     split_blocks();
   }
 
-  // Whether some row moved so far from where the lists were made that they may miss a pair.
+  // Whether some row moved so far from where the lists were made that they may miss a pair,
+  // or that the closest pair, the unit of the terms and the cut-off, may have changed.
   bool lists_stale(const double* x) const {
-    if (all_pairs_) return false;
     const double limit = half_skin_ * half_skin_;
     for (std::size_t i = 0; i < n_; ++i) {
       if (squared_distance(x + i * m_, reference_.data() + i * m_, m_) > limit) return true;
@@ -129,8 +154,7 @@ class PairEnergy {
 
   // log of the mean of d^-s over all pairs, from a sum of evaluate(...).
   double log_mean(double sum) const {
-    const double pairs = 0.5 * static_cast<double>(n_) * static_cast<double>(n_ - 1);
-    return std::log(sum / pairs) - s_ / 2 * std::log(r2_);
+    return std::log(sum / static_cast<double>(pair_count())) - s_ / 2 * std::log(r2_);
   }
 
   // The sum of (r / d)^s over the pairs within the cut-off; with `gradient`, its gradient in
@@ -155,6 +179,8 @@ class PairEnergy {
   }
 
  private:
+  std::size_t pair_count() const { return n_ * (n_ - 1) / 2; }
+
   void sort_by_first_component(const double* x) {
     order_.resize(n_);
     for (std::size_t i = 0; i < n_; ++i) order_[i] = static_cast<unsigned>(i);
@@ -214,8 +240,9 @@ class PairEnergy {
   }
 
   // The pair loop with the row length known to the compiler where it is small (kColumns > 0),
-  // which lets it keep a pair's differences in registers; the same sums in the same order.
-  template <std::size_t kColumns>
+  // which lets it keep a pair's differences in registers, and with the half exponent known
+  // where it is s = 2m (kHalfPower > 0), the power then taken by squaring.
+  template <std::size_t kColumns, int kHalfPower>
   double block_energy_of(const double* x, std::size_t begin, std::size_t end, double* g,
                          double* w) const {
     const std::size_t m = kColumns > 0 ? kColumns : m_;
@@ -227,6 +254,7 @@ class PairEnergy {
     std::vector<double> buffer(kColumns > 0 ? 0 : m);
     std::array<double, kColumns + 1> fixed{};
     double* difference = kColumns > 0 ? fixed.data() : buffer.data();
+    const double s_over_r2 = s_ / r2_;
     CancelCheck check(16);
     for (std::size_t i = begin; i < end; ++i) {
       check();
@@ -241,10 +269,12 @@ class PairEnergy {
           d2 += difference[k] * difference[k];
         }
         if (d2 >= cutoff2_) continue;
-        const double term = relative_term(d2 / r2_, s_, half_power_);
+        const double q = r2_ / d2;  // (r / d)^2
+        const double term =
+            kHalfPower > 0 ? power_of<kHalfPower>(q) : relative_term(d2 / r2_, s_, half_power_);
         total += term;
         if (g == nullptr) continue;
-        const double a = s_ * term / d2;
+        const double a = s_over_r2 * term * q;  // s term / d^2
         for (std::size_t k = 0; k < m; ++k) {
           g[i * m + k] -= a * difference[k];
           g[j * m + k] += a * difference[k];
@@ -256,25 +286,36 @@ class PairEnergy {
     return total;
   }
 
+  // The kernel for m columns: the exponent s = 2m by default, any other through the general
+  // power.
+  template <std::size_t kColumns>
+  double block_energy_for(const double* x, std::size_t begin, std::size_t end, double* g,
+                          double* w) const {
+    if (half_power_ == static_cast<int>(kColumns)) {
+      return block_energy_of<kColumns, static_cast<int>(kColumns)>(x, begin, end, g, w);
+    }
+    return block_energy_of<kColumns, 0>(x, begin, end, g, w);
+  }
+
   double block_energy(const double* x, std::size_t begin, std::size_t end, double* g,
                       double* w) const {
     switch (m_) {
       case 2:
-        return block_energy_of<2>(x, begin, end, g, w);
+        return block_energy_for<2>(x, begin, end, g, w);
       case 3:
-        return block_energy_of<3>(x, begin, end, g, w);
+        return block_energy_for<3>(x, begin, end, g, w);
       case 4:
-        return block_energy_of<4>(x, begin, end, g, w);
+        return block_energy_for<4>(x, begin, end, g, w);
       case 5:
-        return block_energy_of<5>(x, begin, end, g, w);
+        return block_energy_for<5>(x, begin, end, g, w);
       case 6:
-        return block_energy_of<6>(x, begin, end, g, w);
+        return block_energy_for<6>(x, begin, end, g, w);
       case 8:
-        return block_energy_of<8>(x, begin, end, g, w);
+        return block_energy_for<8>(x, begin, end, g, w);
       case 10:
-        return block_energy_of<10>(x, begin, end, g, w);
+        return block_energy_for<10>(x, begin, end, g, w);
       default:
-        return block_energy_of<0>(x, begin, end, g, w);
+        return block_energy_of<0, 0>(x, begin, end, g, w);
     }
   }
 
@@ -320,19 +361,19 @@ class PairEnergy {
   std::vector<double> block_gradient_, block_stiffness_;
 };
 
-// One step of every free row: along its share of the projected gradient, divided by its
-// stiffness, plus the momentum kept, then back onto the simplex.
-void take_step(const double* x, const double* gradient, const double* stiffness,
-               const std::vector<char>& held, double step, std::vector<double>& velocity, double* y,
-               std::size_t n, std::size_t m) {
-  std::vector<double> sorted;
+// Every free row's force: minus its gradient within the simplex's plane, divided by its
+// stiffness (the diagonal of the Hessian, so that every row moves at the pace of its own
+// neighbourhood); none for held rows. Returns the force's products with itself and with the
+// velocity.
+std::pair<double, double> row_forces(const double* gradient, const double* stiffness,
+                                     const std::vector<char>& held, const double* velocity,
+                                     double* force, std::size_t n, std::size_t m) {
+  double force_force = 0;
+  double force_velocity = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    const double* xi = x + i * m;
-    double* yi = y + i * m;
-    double* vi = velocity.data() + i * m;
-    if (held[i] != 0 || stiffness[i] <= 0) {
-      std::copy(xi, xi + m, yi);
-      std::fill(vi, vi + m, 0.0);
+    double* fi = force + i * m;
+    if (held[i] != 0 || !(stiffness[i] > 0)) {
+      std::fill(fi, fi + m, 0.0);
       continue;
     }
     const double* gi = gradient + i * m;
@@ -340,15 +381,176 @@ void take_step(const double* x, const double* gradient, const double* stiffness,
     for (std::size_t k = 0; k < m; ++k) mean += gi[k];
     mean /= static_cast<double>(m);
     for (std::size_t k = 0; k < m; ++k) {
-      vi[k] = kMomentum * vi[k] - step * (gi[k] - mean) / stiffness[i];
-      yi[k] = xi[k] + vi[k];
+      fi[k] = -(gi[k] - mean) / stiffness[i];
+      force_force += fi[k] * fi[k];
+      force_velocity += fi[k] * velocity[i * m + k];
     }
-    project_onto_simplex(yi, m, sorted);
-    for (std::size_t k = 0; k < m; ++k) vi[k] = yi[k] - xi[k];
   }
+  return {force_force, force_velocity};
 }
 
+// One step of the inertial descent: the velocity turned toward the force while the rows run
+// downhill, stopped when they run uphill; then every free row moved and put back onto the
+// simplex, its velocity what the move was.
+class InertialStep {
+ public:
+  explicit InertialStep(std::size_t size) : velocity_(size, 0.0), force_(size) {}
+
+  void move(double* x, const double* gradient, const double* stiffness,
+            const std::vector<char>& held, std::size_t n, std::size_t m) {
+    const auto [force_force, force_velocity] =
+        row_forces(gradient, stiffness, held, velocity_.data(), force_.data(), n, m);
+    if (force_velocity > 0) {
+      double velocity_velocity = 0;
+      for (double v : velocity_) velocity_velocity += v * v;
+      const double turn =
+          force_force > 0 ? mixing_ * std::sqrt(velocity_velocity / force_force) : 0;
+      for (std::size_t k = 0; k < velocity_.size(); ++k) {
+        velocity_[k] = (1 - mixing_) * velocity_[k] + turn * force_[k];
+      }
+      if (++downhill_ > kStepsBeforeGrowth) {
+        dt_ = std::min(dt_ * kTimeStepGrowth, kLongestTimeStep);
+        mixing_ *= kMixingDecay;
+      }
+    } else {
+      std::fill(velocity_.begin(), velocity_.end(), 0.0);
+      dt_ *= kTimeStepCut;
+      mixing_ = kFirstMixing;
+      downhill_ = 0;
+    }
+    row_.resize(m);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (held[i] != 0) continue;
+      double* xi = x + i * m;
+      double* vi = velocity_.data() + i * m;
+      const double* fi = force_.data() + i * m;
+      for (std::size_t k = 0; k < m; ++k) {
+        vi[k] += dt_ * fi[k];
+        row_[k] = xi[k] + dt_ * vi[k];
+      }
+      project_onto_simplex(row_.data(), m, sorted_);
+      for (std::size_t k = 0; k < m; ++k) {
+        vi[k] = (row_[k] - xi[k]) / dt_;
+        xi[k] = row_[k];
+      }
+    }
+  }
+
+ private:
+  std::vector<double> velocity_, force_, row_, sorted_;
+  double dt_ = kFirstTimeStep;
+  double mixing_ = kFirstMixing;
+  int downhill_ = 0;
+};
+
+// Candidates for the rows beyond the simplex lattice of level H: the points of a finer lattice,
+// or none where even the next level would hold too many.
+std::vector<double> finer_lattice(std::size_t m, int N, int H) {
+  const double most = std::max(kCandidatesPerRow * N, kFewestCandidates);
+  int level = kCandidateLevels * H;
+  while (level > H + 1 && simplex_lattice_size(m, level) > most) --level;
+  if (simplex_lattice_size(m, level) > most) return {};
+  return simplex_lattice_points(m, level);
+}
+
+// N rows of the lattice carried onto the simplex, the vertices in their places: tglp's rows
+// for n = N, the generating vector drawn from `random` among the units.
+std::vector<double> lattice_rows_with_vertices(int m, int N, RandomSource& random) {
+  WeightSet set{
+      .rows = static_cast<std::size_t>(N),
+      .columns = static_cast<std::size_t>(m),
+      .values = allocate_values(static_cast<std::size_t>(N) * static_cast<std::size_t>(m))};
+  const VectorChoice choice = choose_generating_vector(
+      m - 1, N, tglp_candidate,
+      VectorDraw{
+          .random = random, .candidates = 1, .test = ComponentTest::kUnit, .on_simplex = true},
+      no_observer());
+  FillingSink sink(set.values.data());
+  lattice_simplex_rows(choice.h, N, sink, no_observer());
+  place_vertices(set);
+  return {set.values.begin(), set.values.end()};
+}
+
+// Rows added to a set, each time the candidate farthest from every row so far; among candidates
+// equally far (a lattice's symmetry makes many), the first in an order drawn from `random`.
+// The candidates are swept in the order of their first component, and only those within the
+// largest distance to a row so far are visited: nothing farther can come closer.
+class FarthestInsertion {
+ public:
+  FarthestInsertion(std::vector<double> candidates, std::size_t m, double farthest2,
+                    RandomSource& random)
+      : m_(m), count_(candidates.size() / m), nearest_(count_, farthest2), rank_(count_) {
+    std::vector<std::size_t> order(count_);
+    for (std::size_t c = 0; c < count_; ++c) order[c] = c;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return candidates[a * m] < candidates[b * m]; });
+    points_.resize(candidates.size());
+    first_.resize(count_);
+    for (std::size_t c = 0; c < count_; ++c) {
+      std::copy_n(candidates.begin() + static_cast<long>(order[c] * m), m,
+                  points_.begin() + static_cast<long>(c * m));
+      first_[c] = points_[c * m];
+      rank_[c] = c;
+    }
+    for (std::size_t c = count_; c > 1; --c) {
+      std::swap(rank_[c - 1], rank_[static_cast<std::size_t>(random.next()) % c]);
+    }
+  }
+
+  // A row now in the set.
+  void add(const double* row) {
+    const double reach = std::sqrt(farthest2_);
+    const auto low = std::lower_bound(first_.begin(), first_.end(), row[0] - reach);
+    const auto high = std::upper_bound(first_.begin(), first_.end(), row[0] + reach);
+    for (auto c = static_cast<std::size_t>(low - first_.begin());
+         c < static_cast<std::size_t>(high - first_.begin()); ++c) {
+      nearest_[c] = std::min(nearest_[c], squared_distance(row, points_.data() + c * m_, m_));
+    }
+  }
+
+  // The farthest candidate, which becomes a row of the set.
+  const double* take() {
+    const double farthest = *std::max_element(nearest_.begin(), nearest_.end());
+    std::size_t chosen = count_;
+    for (std::size_t c = 0; c < count_; ++c) {
+      if (nearest_[c] >= farthest * (1 - 1e-9) && (chosen == count_ || rank_[c] < rank_[chosen])) {
+        chosen = c;
+      }
+    }
+    farthest2_ = farthest;
+    const double* row = points_.data() + chosen * m_;
+    add(row);
+    return row;
+  }
+
+ private:
+  std::size_t m_, count_;
+  std::vector<double> nearest_, points_, first_;
+  std::vector<std::size_t> rank_;
+  double farthest2_ = std::numeric_limits<double>::infinity();
+};
+
 }  // namespace
+
+WeightSet energy_start(int m, int N, RandomSource& random) {
+  const std::size_t rows = static_cast<std::size_t>(N);
+  const std::size_t columns = static_cast<std::size_t>(m);
+  WeightSet set{.rows = rows, .columns = columns, .values = allocate_values(rows * columns)};
+  const int H = largest_simplex_level(columns, static_cast<double>(N));
+  const std::vector<double> lattice = simplex_lattice_points(columns, H);
+  std::copy(lattice.begin(), lattice.end(), set.values.data());
+  std::size_t chosen = lattice.size() / columns;
+  if (chosen == rows) return set;
+  std::vector<double> candidates = finer_lattice(columns, N, H);
+  if (candidates.empty()) candidates = lattice_rows_with_vertices(m, N, random);
+  // Every point of the simplex lies within a cell of the lattice, whose edges are sqrt(2) / H.
+  FarthestInsertion insertion(std::move(candidates), columns, 2.0 / (H * H), random);
+  for (std::size_t row = 0; row < chosen; ++row) insertion.add(set.values.data() + row * columns);
+  for (; chosen < rows; ++chosen) {
+    std::copy_n(insertion.take(), columns, set.values.data() + chosen * columns);
+  }
+  return set;
+}
 
 double riesz_energy(const double* values, std::size_t rows, std::size_t m, double s) {
   if (rows < 2) return 0;
@@ -368,7 +570,7 @@ double riesz_energy(const double* values, std::size_t rows, std::size_t m, doubl
 }
 
 DescentOutcome descend(double* values, std::size_t rows, std::size_t m, double s,
-                       DescentProgress* progress, int start, int starts) {
+                       DescentProgress* progress) {
   const double start_energy = riesz_energy(values, rows, m, s);
   if (rows < 2 || !std::isfinite(start_energy)) return {start_energy, start_energy, 0};
   const std::size_t size = rows * m;
@@ -378,46 +580,35 @@ DescentOutcome descend(double* values, std::size_t rows, std::size_t m, double s
 
   PairEnergy pair_energy(rows, m, s);
   pair_energy.list_neighbours(values);
-
-  std::vector<double> gradient(size), stiffness(rows), trial(size), trial_gradient(size),
-      trial_stiffness(rows), velocity(size, 0.0);
-  double energy = pair_energy.evaluate(values, gradient.data(), stiffness.data());
-  double step = kFirstStep;
-  double mark = pair_energy.log_mean(energy);
-  int accepted = 0;
-  while (accepted < kMaxDescentSteps && step > kLeastStep) {
-    take_step(values, gradient.data(), stiffness.data(), held, step, velocity, trial.data(), rows,
-              m);
-    const double trial_energy =
-        pair_energy.evaluate(trial.data(), trial_gradient.data(), trial_stiffness.data());
-    if (!(trial_energy < energy)) {
-      std::fill(velocity.begin(), velocity.end(), 0.0);
-      step *= 0.7;
-      continue;
+  std::vector<double> gradient(size), stiffness(rows), least(first);
+  double least_energy =
+      pair_energy.log_mean(pair_energy.evaluate(values, gradient.data(), stiffness.data()));
+  // The least energy kStallSteps steps ago, and since, as a ring.
+  std::vector<double> window(kStallSteps, std::numeric_limits<double>::infinity());
+  InertialStep inertial(size);
+  int steps = 0;
+  while (steps < kMaxDescentSteps) {
+    inertial.move(values, gradient.data(), stiffness.data(), held, rows, m);
+    if (pair_energy.lists_stale(values)) pair_energy.list_neighbours(values);
+    const double energy =
+        pair_energy.log_mean(pair_energy.evaluate(values, gradient.data(), stiffness.data()));
+    if (energy < least_energy) {
+      least_energy = energy;
+      std::copy(values, values + size, least.begin());
     }
-    std::copy(trial.begin(), trial.end(), values);
-    gradient.swap(trial_gradient);
-    stiffness.swap(trial_stiffness);
-    energy = trial_energy;
-    step = std::min(step * 1.1, 1.0);
-    ++accepted;
-    const double log_energy = pair_energy.log_mean(energy);
-    if (progress != nullptr) progress->step(start, starts, accepted, log_energy);
-    if (accepted % kStallSteps == 0) {
-      if (mark - log_energy < kStall) break;
-      mark = log_energy;
-    }
-    if (pair_energy.lists_stale(values)) {
-      pair_energy.list_neighbours(values);
-      energy = pair_energy.evaluate(values, gradient.data(), stiffness.data());
-    }
+    double& then = window[static_cast<std::size_t>(steps) % kStallSteps];
+    ++steps;
+    if (progress != nullptr) progress->step(steps, least_energy);
+    if (then - least_energy < kStall) break;
+    then = least_energy;
   }
+  std::copy(least.begin(), least.end(), values);
   const double final_energy = riesz_energy(values, rows, m, s);
   if (!(final_energy <= start_energy)) {
     std::copy(first.begin(), first.end(), values);
-    return {start_energy, start_energy, accepted};
+    return {start_energy, start_energy, steps};
   }
-  return {start_energy, final_energy, accepted};
+  return {start_energy, final_energy, steps};
 }
 
 void check_energy_arguments(int m, int N, double s) {
@@ -435,27 +626,9 @@ void check_energy_arguments(int m, int N, double s) {
 
 EnergySet energy_set(int m, int N, RandomSource& random, double s, DescentProgress* progress) {
   check_energy_arguments(m, N, s);
-  const std::size_t rows = static_cast<std::size_t>(N);
-  const std::size_t columns = static_cast<std::size_t>(m);
-  EnergySet best;
-  const int starts = energy_starts(N);
-  for (int start = 0; start < starts; ++start) {
-    WeightSet set{.rows = rows, .columns = columns, .values = allocate_values(rows * columns)};
-    const VectorChoice choice = choose_generating_vector(
-        m - 1, N, tglp_candidate,
-        VectorDraw{
-            .random = random, .candidates = 1, .test = ComponentTest::kUnit, .on_simplex = true},
-        no_observer());
-    FillingSink sink(set.values.data());
-    lattice_simplex_rows(choice.h, N, sink, no_observer());
-    place_vertices(set);
-    const DescentOutcome outcome =
-        descend(set.values.data(), rows, columns, s, progress, start, starts);
-    if (best.set.rows == 0 || outcome.energy < best.outcome.energy) {
-      best = {std::move(set), outcome};
-    }
-  }
-  return best;
+  WeightSet set = energy_start(m, N, random);
+  const DescentOutcome outcome = descend(set.values.data(), set.rows, set.columns, s, progress);
+  return {std::move(set), outcome};
 }
 
 }  // namespace simplex_weights::detail

@@ -22,12 +22,10 @@ class ProgressLines final : public DescentProgress {
  public:
   ProgressLines(const char* program, bool quiet) : program_(program), quiet_(quiet) {}
 
-  void step(int start, int starts, int step, double energy) override {
+  void step(int step, double energy) override {
     if (quiet_) return;
     const double now = seconds_since(began_);
-    if (start != start_ || step == 1) {
-      start_ = start;
-      start_began_ = now;
+    if (step == 1) {
       first_gain_ = 0;
       last_gain_ = 0;
       windows_ = 0;
@@ -44,8 +42,8 @@ class ProgressLines final : public DescentProgress {
     if (now < 2 || now - last_line_ < 1) return;
     last_line_ = now;
     char line[200];
-    std::snprintf(line, sizeof line, "%s: start %d of %d, step %d, energy %.6f, %s\n", program_,
-                  start + 1, starts, step, energy, time_left(start, starts, now).c_str());
+    std::snprintf(line, sizeof line, "%s: step %d, energy %.6f, %s\n", program_, step, energy,
+                  time_left().c_str());
     write_line(line);
   }
 
@@ -54,24 +52,21 @@ class ProgressLines final : public DescentProgress {
   static double seconds_since(Clock::time_point then) {
     return std::chrono::duration<double>(Clock::now() - then).count();
   }
-  // The current start's time left, taking the energy's gain per window of kStallSteps steps
-  // to shrink at the mean rate it has shrunk since the first window, until it falls below
-  // kStall (where the descent ends); negative while that rate is not known.
-  double start_left() const {
+  // The time left, taking the energy's gain per window of kStallSteps steps to shrink at the
+  // mean rate it has shrunk since the first window, until it falls below kStall (where the
+  // descent ends); negative while that rate is not known.
+  double seconds_left() const {
     if (windows_ < 3 || !(first_gain_ > 0) || !(last_gain_ > 0) || window_seconds_ <= 0) return -1;
     if (last_gain_ < kStall) return 0;
     const double ratio = std::pow(last_gain_ / first_gain_, 1.0 / (windows_ - 1));
     if (!(ratio < 1)) return -1;
     return std::log(kStall / last_gain_) / std::log(ratio) * window_seconds_;
   }
-  // The starts after this one cost about what this one will.
-  std::string time_left(int start, int starts, double now) const {
-    const double left = start_left();
+  std::string time_left() const {
+    const double left = seconds_left();
     if (left < 0) return "time left not yet known";
-    const double this_start = (now - start_began_) + left;
-    const double total = left + this_start * (starts - start - 1);
     char text[64];
-    std::snprintf(text, sizeof text, "about %.0f s left", std::ceil(total));
+    std::snprintf(text, sizeof text, "about %.0f s left", std::ceil(left));
     return text;
   }
   static void write_line(const char* line) {
@@ -85,10 +80,8 @@ class ProgressLines final : public DescentProgress {
   const char* program_;
   bool quiet_;
   Clock::time_point began_ = Clock::now();
-  int start_ = -1;
-  double start_began_ = 0;
   double last_line_ = 0;
-  double first_gain_ = 0;  // the energy's fall over the start's first window
+  double first_gain_ = 0;  // the energy's fall over the first window
   double last_gain_ = 0;   // and over its last
   int windows_ = 0;
   double window_energy_ = 0;

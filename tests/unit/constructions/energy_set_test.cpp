@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <vector>
 
+#include "math/geometry.h"
 #include "simplex_weights/errors.h"
 #include "simplex_weights/random.h"
 
@@ -71,6 +73,62 @@ TEST(EnergySet, HoldsNDistinctRowsWithTheVerticesForEverySeed) {
     }
     EXPECT_LE(result.outcome.energy, result.outcome.start_energy);
   }
+}
+
+// Rows as a set of rows, for comparisons that ignore their order.
+std::set<std::vector<double>> row_set(const WeightSet& set) {
+  std::set<std::vector<double>> rows;
+  for (std::size_t i = 0; i < set.rows; ++i) rows.emplace(set.row(i), set.row(i) + set.columns);
+  return rows;
+}
+
+TEST(EnergyStart, IsTheSimplexLatticeWhereNIsItsSize) {
+  GlibcRandom random(1);
+  const WeightSet start = energy_start(5, 210, random);
+  const std::vector<double> lattice = simplex_lattice_points(5, 6);
+  EXPECT_EQ(std::vector<double>(start.values.begin(), start.values.end()), lattice);
+  // The descent ends next to it: the lattice is nearly a minimum of the energy.
+  GlibcRandom again(1);
+  const EnergySet set = energy_set(5, 210, again, 10);
+  const double lattice_energy = riesz_energy(lattice.data(), 210, 5, 10);
+  EXPECT_LE(set.outcome.energy, lattice_energy);
+  EXPECT_GT(set.outcome.energy, lattice_energy - 1e-4);
+}
+
+// Between two lattices' sizes the start holds the smaller lattice and distinct further rows on
+// the simplex; where no finer lattice is small enough (m = 300), tglp's rows give them.
+TEST(EnergyStart, HoldsTheLatticeBelowAndDistinctRowsOnTheSimplex) {
+  struct Case {
+    int m, N, H;
+  };
+  for (const Case& c : {Case{3, 100, 12}, Case{10, 275, 3}, Case{300, 400, 1}}) {
+    for (unsigned seed : {1u, 7u}) {
+      GlibcRandom random(seed);
+      const WeightSet start = energy_start(c.m, c.N, random);
+      const std::set<std::vector<double>> rows = row_set(start);
+      EXPECT_EQ(rows.size(), static_cast<std::size_t>(c.N)) << c.m << " " << c.N;
+      const std::vector<double> lattice = simplex_lattice_points(start.columns, c.H);
+      for (std::size_t i = 0; i < lattice.size(); i += start.columns) {
+        EXPECT_EQ(rows.count({lattice.begin() + static_cast<long>(i),
+                              lattice.begin() + static_cast<long>(i + start.columns)}),
+                  1u);
+      }
+      for (const std::vector<double>& row : rows) {
+        double sum = 0;
+        for (double v : row) sum += v;
+        EXPECT_NEAR(sum, 1, 1e-12);
+        EXPECT_GE(*std::min_element(row.begin(), row.end()), 0);
+      }
+    }
+  }
+}
+
+// The seed orders the candidates that are equally far, of which a lattice has many.
+TEST(EnergyStart, IsReproducibleFromItsSeed) {
+  GlibcRandom first(1), again(1), other(2);
+  const WeightSet a = energy_start(3, 100, first);
+  EXPECT_EQ(a.values, energy_start(3, 100, again).values);
+  EXPECT_NE(a.values, energy_start(3, 100, other).values);
 }
 
 TEST(EnergySet, RefusesArgumentsOutOfRange) {
