@@ -77,14 +77,39 @@ int half_power_of(double s) {
   return half == std::floor(half) && half >= 1 && half <= 64 ? static_cast<int>(half) : 0;
 }
 
-// The least squared distance between two rows, over all pairs.
+// The squared distance of two rows in four sums taken in turn, so that the additions need not
+// wait on one another: for the descent's lists, where the last bit does not matter.
+double split_squared_distance(const double* a, const double* b, std::size_t m) {
+  std::array<double, 4> partial{};
+  std::size_t k = 0;
+  for (; k + 4 <= m; k += 4) {
+    for (std::size_t lane = 0; lane < 4; ++lane) {
+      const double d = a[k + lane] - b[k + lane];
+      partial[lane] += d * d;
+    }
+  }
+  for (; k < m; ++k) partial[k % 4] += (a[k] - b[k]) * (a[k] - b[k]);
+  return (partial[0] + partial[1]) + (partial[2] + partial[3]);
+}
+
+// The least squared distance between two rows, over all pairs: the rows swept in the order of
+// their first component, each against the next ones until their first components alone are
+// farther apart than the closest pair so far.
 double least_squared_distance(const double* x, std::size_t n, std::size_t m) {
+  std::vector<unsigned> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<unsigned>(i);
+  std::sort(order.begin(), order.end(),
+            [&](unsigned a, unsigned b) { return x[a * m] < x[b * m]; });
   double least = std::numeric_limits<double>::infinity();
   CancelCheck check(64);
-  for (std::size_t i = 0; i < n; ++i) {
+  for (std::size_t a = 0; a < n; ++a) {
     check();
-    for (std::size_t j = i + 1; j < n; ++j) {
-      least = std::min(least, squared_distance(x + i * m, x + j * m, m));
+    const double* xi = x + order[a] * m;
+    for (std::size_t b = a + 1; b < n; ++b) {
+      const double* xj = x + order[b] * m;
+      const double apart = xj[0] - xi[0];
+      if (apart * apart >= least) break;
+      least = std::min(least, squared_distance(xi, xj, m));
     }
   }
   return least;
@@ -121,10 +146,7 @@ class PairEnergy {
   // closest pair is the unit of the terms and of the cut-off from here on.
   void list_neighbours(const double* x) {
     sort_by_first_component(x);
-    // The closest pair now is within the old lists' radius: no row has moved by more than
-    // half the skin since, so the old closest pair is at most 1.3 times as far apart.
-    r2_ = have_lists_ ? least_within(x, list_radius2_) : least_squared_distance(x, n_, m_);
-    have_lists_ = true;
+    r2_ = closest_pair(x);
     const double cut = std::pow(kNeglectedTerm, -1 / s_);  // (r / cut-off)^s = kNeglectedTerm
     cutoff2_ = r2_ * cut * cut;
     const double skin = 0.3 * std::sqrt(r2_);
@@ -147,7 +169,7 @@ class PairEnergy {
   bool lists_stale(const double* x) const {
     const double limit = half_skin_ * half_skin_;
     for (std::size_t i = 0; i < n_; ++i) {
-      if (squared_distance(x + i * m_, reference_.data() + i * m_, m_) > limit) return true;
+      if (split_squared_distance(x + i * m_, reference_.data() + i * m_, m_) > limit) return true;
     }
     return false;
   }
@@ -181,6 +203,21 @@ class PairEnergy {
  private:
   std::size_t pair_count() const { return n_ * (n_ - 1) / 2; }
 
+  // The closest pair's squared distance now. A pair left out of the lists was at least the
+  // lists' radius apart when they were made, and no row has moved by more than half the skin
+  // since: when a listed pair is closer than that radius less the skin, it is the closest.
+  double closest_pair(const double* x) const {
+    if (all_pairs_ || neighbours_.empty()) return least_squared_distance(x, n_, m_);
+    double least = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < n_; ++i) {
+      for (std::size_t p = first_[i]; p < first_[i + 1]; ++p) {
+        least = std::min(least, split_squared_distance(x + i * m_, x + neighbours_[p] * m_, m_));
+      }
+    }
+    const double unlisted = std::sqrt(list_radius2_) - 2 * half_skin_;
+    return least <= unlisted * unlisted ? least : least_squared_distance(x, n_, m_);
+  }
+
   void sort_by_first_component(const double* x) {
     order_.resize(n_);
     for (std::size_t i = 0; i < n_; ++i) order_[i] = static_cast<unsigned>(i);
@@ -201,19 +238,10 @@ class PairEnergy {
       for (std::size_t b = a + 1; b < n_; ++b) {
         const std::size_t j = order_[b];
         if (x[j * m_] - x[i * m_] >= radius) break;
-        const double d2 = squared_distance(x + i * m_, x + j * m_, m_);
+        const double d2 = split_squared_distance(x + i * m_, x + j * m_, m_);
         if (d2 < radius2 && !visit(std::min(i, j), std::max(i, j), d2)) return;
       }
     }
-  }
-
-  double least_within(const double* x, double radius2) const {
-    double least = radius2;
-    sweep_pairs(x, radius2, [&](std::size_t, std::size_t, double d2) {
-      least = std::min(least, d2);
-      return true;
-    });
-    return least;
   }
 
   // The pairs within the radius, by their first row; false when they would exceed the lists'
@@ -228,14 +256,17 @@ class PairEnergy {
       return fits;
     });
     if (!fits) return false;
-    std::sort(pairs.begin(), pairs.end());
+    // By first row (counted, then placed), each row's neighbours in order.
     first_.assign(n_ + 1, 0);
-    neighbours_.resize(pairs.size());
-    for (std::size_t p = 0; p < pairs.size(); ++p) {
-      ++first_[pairs[p].first + 1];
-      neighbours_[p] = pairs[p].second;
-    }
+    for (const auto& pair : pairs) ++first_[pair.first + 1];
     for (std::size_t i = 0; i < n_; ++i) first_[i + 1] += first_[i];
+    neighbours_.resize(pairs.size());
+    std::vector<std::size_t> next(first_.begin(), first_.end() - 1);
+    for (const auto& pair : pairs) neighbours_[next[pair.first]++] = pair.second;
+    for (std::size_t i = 0; i < n_; ++i) {
+      std::sort(neighbours_.begin() + static_cast<long>(first_[i]),
+                neighbours_.begin() + static_cast<long>(first_[i + 1]));
+    }
     return true;
   }
 
@@ -251,23 +282,30 @@ class PairEnergy {
       std::fill(w, w + n_, 0.0);
     }
     double total = 0;
-    std::vector<double> buffer(kColumns > 0 ? 0 : m);
-    std::array<double, kColumns + 1> fixed{};
+    // A pair's differences, and row i's share of the gradient summed over its pairs.
+    std::vector<double> buffer(kColumns > 0 ? 0 : 2 * m);
+    std::array<double, 2 * kColumns + 1> fixed{};
     double* difference = kColumns > 0 ? fixed.data() : buffer.data();
+    double* row_gradient = difference + m;
     const double s_over_r2 = s_ / r2_;
     CancelCheck check(16);
     for (std::size_t i = begin; i < end; ++i) {
       check();
       const double* xi = x + i * m;
       const std::size_t pairs = first_[i + 1] - first_[i];
+      const unsigned* listed = all_pairs_ ? nullptr : neighbours_.data() + first_[i];
+      std::fill(row_gradient, row_gradient + m, 0.0);
+      double row_stiffness = 0;
       for (std::size_t p = 0; p < pairs; ++p) {
-        const std::size_t j = all_pairs_ ? i + 1 + p : neighbours_[first_[i] + p];
+        const std::size_t j = listed != nullptr ? listed[p] : i + 1 + p;
         const double* xj = x + j * m;
-        double d2 = 0;
+        // Four sums in turn, so that the additions need not wait on one another.
+        std::array<double, 4> partial{};
         for (std::size_t k = 0; k < m; ++k) {
           difference[k] = xi[k] - xj[k];
-          d2 += difference[k] * difference[k];
+          partial[k % 4] += difference[k] * difference[k];
         }
+        const double d2 = (partial[0] + partial[1]) + (partial[2] + partial[3]);
         if (d2 >= cutoff2_) continue;
         const double q = r2_ / d2;  // (r / d)^2
         const double term =
@@ -275,13 +313,18 @@ class PairEnergy {
         total += term;
         if (g == nullptr) continue;
         const double a = s_over_r2 * term * q;  // s term / d^2
+        double* gj = g + j * m;
         for (std::size_t k = 0; k < m; ++k) {
-          g[i * m + k] -= a * difference[k];
-          g[j * m + k] += a * difference[k];
+          const double push = a * difference[k];
+          row_gradient[k] -= push;
+          gj[k] += push;
         }
-        w[i] += a;
+        row_stiffness += a;
         w[j] += a;
       }
+      if (g == nullptr) continue;
+      for (std::size_t k = 0; k < m; ++k) g[i * m + k] += row_gradient[k];
+      w[i] += row_stiffness;
     }
     return total;
   }
@@ -351,7 +394,6 @@ class PairEnergy {
   int half_power_;
   double r2_ = 1, cutoff2_ = 1, list_radius2_ = 1, half_skin_ = 0;
   bool all_pairs_ = true;
-  bool have_lists_ = false;
   std::vector<unsigned> order_;
   std::vector<double> reference_;
   std::vector<std::size_t> first_;
@@ -477,9 +519,9 @@ std::vector<double> lattice_rows_with_vertices(int m, int N, RandomSource& rando
 // largest distance to a row so far are visited: nothing farther can come closer.
 class FarthestInsertion {
  public:
-  FarthestInsertion(std::vector<double> candidates, std::size_t m, double farthest2,
-                    RandomSource& random)
-      : m_(m), count_(candidates.size() / m), nearest_(count_, farthest2), rank_(count_) {
+  // Candidates beside the simplex lattice of level H, every point of which is a row.
+  FarthestInsertion(std::vector<double> candidates, std::size_t m, int H, RandomSource& random)
+      : m_(m), count_(candidates.size() / m), nearest_(count_), rank_(count_) {
     std::vector<std::size_t> order(count_);
     for (std::size_t c = 0; c < count_; ++c) order[c] = c;
     std::sort(order.begin(), order.end(),
@@ -490,8 +532,10 @@ class FarthestInsertion {
       std::copy_n(candidates.begin() + static_cast<long>(order[c] * m), m,
                   points_.begin() + static_cast<long>(c * m));
       first_[c] = points_[c * m];
+      nearest_[c] = squared_distance_to_simplex_lattice(points_.data() + c * m, m, H);
       rank_[c] = c;
     }
+    farthest2_ = *std::max_element(nearest_.begin(), nearest_.end());
     for (std::size_t c = count_; c > 1; --c) {
       std::swap(rank_[c - 1], rank_[static_cast<std::size_t>(random.next()) % c]);
     }
@@ -543,28 +587,68 @@ WeightSet energy_start(int m, int N, RandomSource& random) {
   if (chosen == rows) return set;
   std::vector<double> candidates = finer_lattice(columns, N, H);
   if (candidates.empty()) candidates = lattice_rows_with_vertices(m, N, random);
-  // Every point of the simplex lies within a cell of the lattice, whose edges are sqrt(2) / H.
-  FarthestInsertion insertion(std::move(candidates), columns, 2.0 / (H * H), random);
-  for (std::size_t row = 0; row < chosen; ++row) insertion.add(set.values.data() + row * columns);
+  FarthestInsertion insertion(std::move(candidates), columns, H, random);
   for (; chosen < rows; ++chosen) {
     std::copy_n(insertion.take(), columns, set.values.data() + chosen * columns);
   }
   return set;
 }
 
-double riesz_energy(const double* values, std::size_t rows, std::size_t m, double s) {
-  if (rows < 2) return 0;
-  const double r2 = least_squared_distance(values, rows, m);
-  if (!(r2 > 0)) return std::numeric_limits<double>::infinity();
+namespace {
+
+// The sum of (r / d)^s over all pairs, r^2 = r2, with the row length and the half exponent known
+// to the compiler where they are small and s = 2m.
+template <std::size_t kColumns, int kHalfPower>
+double sum_of_terms(const double* values, std::size_t rows, std::size_t columns, double r2,
+                    double s) {
+  const std::size_t m = kColumns > 0 ? kColumns : columns;
   const int half_power = half_power_of(s);
   double sum = 0;
   CancelCheck check(64);
   for (std::size_t i = 0; i < rows; ++i) {
     check();
+    const double* xi = values + i * m;
     for (std::size_t j = i + 1; j < rows; ++j) {
-      sum += relative_term(squared_distance(values + i * m, values + j * m, m) / r2, s, half_power);
+      const double d2 = squared_distance(xi, values + j * m, m);
+      sum += kHalfPower > 0 ? power_of<kHalfPower>(r2 / d2) : relative_term(d2 / r2, s, half_power);
     }
   }
+  return sum;
+}
+
+template <std::size_t kColumns>
+double sum_of_terms_for(const double* values, std::size_t rows, double r2, double s) {
+  if (half_power_of(s) == static_cast<int>(kColumns)) {
+    return sum_of_terms<kColumns, static_cast<int>(kColumns)>(values, rows, kColumns, r2, s);
+  }
+  return sum_of_terms<kColumns, 0>(values, rows, kColumns, r2, s);
+}
+
+double sum_of_all_terms(const double* values, std::size_t rows, std::size_t m, double r2,
+                        double s) {
+  switch (m) {
+    case 2:
+      return sum_of_terms_for<2>(values, rows, r2, s);
+    case 3:
+      return sum_of_terms_for<3>(values, rows, r2, s);
+    case 5:
+      return sum_of_terms_for<5>(values, rows, r2, s);
+    case 8:
+      return sum_of_terms_for<8>(values, rows, r2, s);
+    case 10:
+      return sum_of_terms_for<10>(values, rows, r2, s);
+    default:
+      return sum_of_terms<0, 0>(values, rows, m, r2, s);
+  }
+}
+
+}  // namespace
+
+double riesz_energy(const double* values, std::size_t rows, std::size_t m, double s) {
+  if (rows < 2) return 0;
+  const double r2 = least_squared_distance(values, rows, m);
+  if (!(r2 > 0)) return std::numeric_limits<double>::infinity();
+  const double sum = sum_of_all_terms(values, rows, m, r2, s);
   const double pairs = 0.5 * static_cast<double>(rows) * static_cast<double>(rows - 1);
   return std::log(sum / pairs) - s / 2 * std::log(r2);
 }

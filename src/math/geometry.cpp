@@ -1,5 +1,8 @@
 #include "math/geometry.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace simplex_weights::detail {
 
 int largest_simplex_level(std::size_t m, double most_points, int highest) {
@@ -13,6 +16,33 @@ std::vector<double> simplex_lattice_points(std::size_t m, int H) {
   points.reserve(static_cast<std::size_t>(simplex_lattice_size(m, H)) * m);
   for_each_simplex_point(m, H, [&](const double* x) { points.insert(points.end(), x, x + m); });
   return points;
+}
+
+double squared_distance_to_simplex_lattice(const double* x, std::size_t m, int H) {
+  // The rounding error of each component, in units of 1 / H, and the units the rounded
+  // components hold beyond H.
+  std::vector<double> error(m);
+  double excess = -H;
+  for (std::size_t k = 0; k < m; ++k) {
+    const double scaled = x[k] * H;
+    const double rounded = std::round(scaled);
+    error[k] = rounded - scaled;
+    excess += rounded;
+  }
+  // Each unit too many comes off the component rounded up the most, each unit too few goes
+  // onto the one rounded down the most: the errors of those components change by one.
+  std::sort(error.begin(), error.end());
+  const auto units = static_cast<std::size_t>(std::min(std::abs(excess), static_cast<double>(m)));
+  for (std::size_t u = 0; u < units; ++u) {
+    if (excess > 0) {
+      error[m - 1 - u] -= 1;
+    } else {
+      error[u] += 1;
+    }
+  }
+  double sum = 0;
+  for (double e : error) sum += e * e;
+  return sum / (static_cast<double>(H) * H);
 }
 
 }  // namespace simplex_weights::detail

@@ -57,4 +57,9 @@ void for_each_simplex_point(std::size_t m, int H, Visit visit) {
 /// The points of that lattice, row-major.
 std::vector<double> simplex_lattice_points(std::size_t m, int H);
 
+/// The squared distance from a point x of the simplex (m doubles) to the nearest point of the
+/// simplex lattice of level H, found by rounding as for the lattice A_{m-1} (Conway and Sloane):
+/// H x rounded, then the components rounded furthest moved back until they sum to H.
+double squared_distance_to_simplex_lattice(const double* x, std::size_t m, int H);
+
 }  // namespace simplex_weights::detail

@@ -115,7 +115,7 @@ def refusals(work):
 def faults(work):
     output = os.path.join(work, "output")
     # A signal mid-run: nothing is left behind, the status tells the signal.
-    process = subprocess.Popen([PROGRAM, "--seed", "1", "3", "3000"], cwd=work,
+    process = subprocess.Popen([PROGRAM, "--seed", "1", "5", "20000"], cwd=work,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(0.5)
     process.send_signal(signal.SIGTERM)
