@@ -1,6 +1,8 @@
 #include "math/discrepancy.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "simplex_weights/figures.h"
 #include "support/cancel.h"
@@ -45,6 +47,155 @@ void pair_block(const ColumnPoints& points, const std::vector<double>& centred, 
   }
 }
 
+// Sets of the plane from this many points on take the pair sum in O(n log n).
+constexpr std::size_t kPointsForPlaneSums = 2000;
+
+// For every point i, sums over the points j at or below it in a column (x_jk <= x_ik), of 1 and
+// of x_jk: from the column's order.
+struct ColumnPrefix {
+  std::vector<double> count, sum;
+};
+
+ColumnPrefix column_prefix(const double* x, std::size_t n) {
+  std::vector<std::size_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return x[a] < x[b]; });
+  ColumnPrefix prefix{std::vector<double>(n), std::vector<double>(n)};
+  double count = 0;
+  double sum = 0;
+  for (std::size_t a = 0; a < n;) {
+    std::size_t b = a;  // a run of equal values shares its sums
+    for (; b < n && x[order[b]] == x[order[a]]; ++b) {
+      count += 1;
+      sum += x[order[b]];
+    }
+    for (; a < b; ++a) {
+      prefix.count[order[a]] = count;
+      prefix.sum[order[a]] = sum;
+    }
+  }
+  return prefix;
+}
+
+// The four sums a point needs of the points it dominates: of 1, x_j1, x_j2 and x_j1 x_j2.
+struct Moments {
+  double one = 0, first = 0, second = 0, both = 0;
+  void add(const Moments& other) {
+    one += other.one;
+    first += other.first;
+    second += other.second;
+    both += other.both;
+  }
+};
+
+// For every point, the moments of the points j with x_j1 <= x_i1 and x_j2 <= x_i2: the points
+// taken in the order of their first column, a Fenwick tree over the ranks of the second.
+std::vector<Moments> dominated_moments(const double* x1, const double* x2, std::size_t n) {
+  std::vector<double> values(x2, x2 + n);
+  std::sort(values.begin(), values.end());
+  values.erase(std::unique(values.begin(), values.end()), values.end());
+  std::vector<std::size_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return x1[a] < x1[b]; });
+  std::vector<Moments> tree(values.size() + 1);
+  const auto rank = [&](std::size_t i) {  // 1 ..
+    return static_cast<std::size_t>(std::lower_bound(values.begin(), values.end(), x2[i]) -
+                                    values.begin()) +
+           1;
+  };
+  std::vector<Moments> dominated(n);
+  CancelCheck check(1024);
+  for (std::size_t a = 0; a < n;) {
+    check();
+    std::size_t b = a;  // points of equal first column dominate one another
+    for (; b < n && x1[order[b]] == x1[order[a]]; ++b) {
+      const std::size_t i = order[b];
+      const Moments own{1, x1[i], x2[i], x1[i] * x2[i]};
+      for (std::size_t r = rank(i); r < tree.size(); r += r & (~r + 1)) tree[r].add(own);
+    }
+    for (; a < b; ++a) {
+      Moments below;
+      for (std::size_t r = rank(order[a]); r > 0; r -= r & (~r + 1)) below.add(tree[r]);
+      dominated[order[a]] = below;
+    }
+  }
+  return dominated;
+}
+
+// The pair sum sum_i sum_j K(x_i, x_j) of two columns in O(n log n): with p = 1/2 + |z|/2 and
+// D = |x_i - x_j| / 2, K = (p_i1 + p_j1 - D_1)(p_i2 + p_j2 - D_2) expands into separable sums,
+// sums of |x_ik - x_jk| over one column (from its order), and sum_j |x_i1 - x_j1||x_i2 - x_j2|,
+// which splits by the signs of the two differences into the four quadrants about x_i, each a
+// sum of products of x_i's and x_j's coordinates: all from the moments of the dominated points
+// and of the points below in either column.
+double plane_pair_sum(const ColumnPoints& points, const std::vector<double>& centred) {
+  const std::size_t n = points.size();
+  const std::size_t stride = points.stride();
+  const double* x1 = points.column(0);
+  const double* x2 = points.column(1);
+  const ColumnPrefix below1 = column_prefix(x1, n);
+  const ColumnPrefix below2 = column_prefix(x2, n);
+  const std::vector<Moments> dominated = dominated_moments(x1, x2, n);
+  // The moments by the first column alone and by the second alone need x_j1 x_j2 too.
+  std::vector<double> both1(n), both2(n), first2(n), second1(n);
+  {
+    std::vector<std::size_t> order(n);
+    for (int column = 0; column < 2; ++column) {
+      const double* key = column == 0 ? x1 : x2;
+      for (std::size_t i = 0; i < n; ++i) order[i] = i;
+      std::sort(order.begin(), order.end(),
+                [&](std::size_t a, std::size_t b) { return key[a] < key[b]; });
+      double both = 0;
+      double other = 0;
+      for (std::size_t a = 0; a < n;) {
+        std::size_t b = a;
+        for (; b < n && key[order[b]] == key[order[a]]; ++b) {
+          both += x1[order[b]] * x2[order[b]];
+          other += column == 0 ? x2[order[b]] : x1[order[b]];
+        }
+        for (; a < b; ++a) {
+          (column == 0 ? both1 : both2)[order[a]] = both;
+          (column == 0 ? second1 : first2)[order[a]] = other;
+        }
+      }
+    }
+  }
+  const double count = static_cast<double>(n);
+  CompensatedSum total_first, total_second, total_both, total_p1, total_p2, total_pp;
+  for (std::size_t i = 0; i < n; ++i) {
+    total_first.add(x1[i]);
+    total_second.add(x2[i]);
+    total_both.add(x1[i] * x2[i]);
+    const double p1 = 0.5 + 0.5 * centred[i];
+    const double p2 = 0.5 + 0.5 * centred[stride + i];
+    total_p1.add(p1);
+    total_p2.add(p2);
+    total_pp.add(p1 * p2);
+  }
+  CompensatedSum sum;
+  sum.add(2 * count * total_pp.sum + 2 * total_p1.sum * total_p2.sum);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double p1 = 0.5 + 0.5 * centred[i];
+    const double p2 = 0.5 + 0.5 * centred[stride + i];
+    // sum_j |x_ik - x_jk|, from the points at or below x_ik and the rest.
+    const double apart1 =
+        x1[i] * (2 * below1.count[i] - count) - 2 * below1.sum[i] + total_first.sum;
+    const double apart2 =
+        x2[i] * (2 * below2.count[i] - count) - 2 * below2.sum[i] + total_second.sum;
+    // Signed moments: + in the quadrants below-left and above-right of x_i, - in the others:
+    // 4 (dominated) + (all) - 2 (below in column 1) - 2 (below in column 2).
+    const Moments& d = dominated[i];
+    const double one = 4 * d.one + count - 2 * below1.count[i] - 2 * below2.count[i];
+    const double first = 4 * d.first + total_first.sum - 2 * below1.sum[i] - 2 * first2[i];
+    const double second = 4 * d.second + total_second.sum - 2 * second1[i] - 2 * below2.sum[i];
+    const double both = 4 * d.both + total_both.sum - 2 * both1[i] - 2 * both2[i];
+    const double products = x1[i] * x2[i] * one - x1[i] * second - x2[i] * first + both;
+    sum.add(-p1 * apart2 - p2 * apart1 + 0.25 * products);
+  }
+  return sum.sum;
+}
+
 }  // namespace
 
 ColumnPoints::ColumnPoints(std::size_t n, std::size_t s)
@@ -61,6 +212,20 @@ double centred_l2_discrepancy(const ColumnPoints& points) {
   for (std::size_t k = 0; k < s; ++k) {
     for (std::size_t i = 0; i < n; ++i)
       centred[k * stride + i] = std::fabs(points.column(k)[i] - 0.5);
+  }
+  if (s == 2 && n >= kPointsForPlaneSums) {
+    CompensatedSum singles;
+    for (std::size_t i = 0; i < n; ++i) {
+      double single = 1.0;
+      for (std::size_t k = 0; k < s; ++k) {
+        const double z = centred[k * stride + i];
+        single *= 1.0 + 0.5 * z - 0.5 * z * z;
+      }
+      singles.add(single);
+    }
+    const double count = static_cast<double>(n);
+    return std::pow(13.0 / 12.0, 2.0) - 2.0 / count * singles.sum +
+           plane_pair_sum(points, centred) / (count * count);
   }
   CompensatedSum singles;
   CompensatedSum pairs;

@@ -14,6 +14,7 @@
 #include "support/arguments.h"
 #include "support/cancel.h"
 #include "support/failure.h"
+#include "support/fan_out.h"
 
 namespace simplex_weights::detail {
 namespace {
@@ -112,13 +113,13 @@ double lattice_discrepancy(const std::vector<int>& h, int n) {
   return centred_l2_discrepancy(points);
 }
 
-std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw draw,
-                                                    const VectorDraw& how, std::size_t keep,
-                                                    long long& compared, bool record) {
-  const long long wanted =
-      std::min<long long>(how.candidates, distinct_vector_count(s, n, how.test));
+namespace {
+
+// Up to `wanted` distinct candidates, in the order they are drawn.
+std::vector<Candidate> distinct_candidates(int s, int n, CandidateDraw draw, const VectorDraw& how,
+                                           long long wanted, bool record) {
   std::set<std::vector<int>> seen;
-  std::vector<Candidate> best;  // by CD2, the earlier drawn first among equals
+  std::vector<Candidate> candidates;
   // Every distinct vector turns up in time; the bound only guards against a miscount.
   const long long most_draws = std::max<long long>(100 * wanted, 1000000);
   for (long long drawn = 0; static_cast<long long>(seen.size()) < wanted && drawn < most_draws;
@@ -129,22 +130,50 @@ std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw 
       DrawRecorder recorder(candidate.draws, record);
       candidate.h = draw(s, n, how.test, how.random, recorder);
     }
-    if (!seen.insert(candidate.h).second) continue;
-    const auto started = std::chrono::steady_clock::now();
-    candidate.discrepancy = lattice_discrepancy(candidate.h, n);
-    // The first candidate prices the search: its own CD2 for each candidate and, where the
-    // choice is made on the simplex, one ordering's layout and figures for every ordering of
-    // the vectors kept.
-    if (seen.size() == 1 && how.on_long_search) {
-      double seconds = static_cast<double>(wanted) * seconds_since(started);
-      if (how.on_simplex && s >= 1) {
-        const double orderings =
-            static_cast<double>(std::min<long long>(static_cast<long long>(keep), wanted)) *
-            static_cast<double>(ordering_count(s));
-        seconds += orderings * ordering_seconds(candidate.h, n);
-      }
-      if (seconds > kLongSearchSeconds) how.on_long_search(wanted, seconds);
+    if (seen.insert(candidate.h).second) candidates.push_back(std::move(candidate));
+  }
+  return candidates;
+}
+
+// Candidates whose CD2 is worth a thread of its own from this many points on.
+constexpr long long kPointsForThreads = 500;
+
+}  // namespace
+
+std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw draw,
+                                                    const VectorDraw& how, std::size_t keep,
+                                                    long long& compared, bool record) {
+  const long long wanted =
+      std::min<long long>(how.candidates, distinct_vector_count(s, n, how.test));
+  std::vector<Candidate> candidates = distinct_candidates(s, n, draw, how, wanted, record);
+  compared = static_cast<long long>(candidates.size());
+  if (candidates.empty()) return {};
+  // The first candidate prices the search: its own CD2 for each candidate, shared among the
+  // threads, and, where the choice is made on the simplex, one ordering's layout and figures
+  // for every ordering of the vectors kept.
+  const std::size_t threads =
+      n >= kPointsForThreads ? block_count(candidates.size() - 1, 1) : std::size_t{1};
+  const auto started = std::chrono::steady_clock::now();
+  candidates.front().discrepancy = lattice_discrepancy(candidates.front().h, n);
+  if (how.on_long_search) {
+    double seconds = static_cast<double>(wanted) * seconds_since(started) /
+                     static_cast<double>(threads);
+    if (how.on_simplex && s >= 1) {
+      const double orderings =
+          static_cast<double>(std::min<long long>(static_cast<long long>(keep), wanted)) *
+          static_cast<double>(ordering_count(s));
+      seconds += orderings * ordering_seconds(candidates.front().h, n);
     }
+    if (seconds > kLongSearchSeconds) how.on_long_search(wanted, seconds);
+  }
+  // The others' CD2 over the threads: each is the same whichever thread computes it.
+  fan_out(candidates.size() - 1, threads, [&](std::size_t begin, std::size_t end, std::size_t) {
+    for (std::size_t c = begin + 1; c < end + 1; ++c) {
+      candidates[c].discrepancy = lattice_discrepancy(candidates[c].h, n);
+    }
+  });
+  std::vector<Candidate> best;  // by CD2, the earlier drawn first among equals
+  for (Candidate& candidate : candidates) {
     if (best.size() == keep && !(candidate.discrepancy < best.back().discrepancy)) continue;
     const auto place =
         std::upper_bound(best.begin(), best.end(), candidate.discrepancy,
@@ -152,7 +181,6 @@ std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw 
     best.insert(place, std::move(candidate));
     if (best.size() > keep) best.pop_back();
   }
-  compared = static_cast<long long>(seen.size());
   return best;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <random>
 #include <vector>
 
@@ -69,6 +70,33 @@ TEST(CentredDiscrepancy, AgreesWithTheFormulaOnRandomLattices) {
                   0x1p-52 * static_cast<double>(n) * std::pow(1.5, static_cast<double>(s)))
           << n << " " << s;
     }
+  }
+}
+
+// Large sets of the plane take their pair sum by sorting and dominance counts: against the
+// formula for lattices, for random points, and for points with many equal coordinates.
+TEST(CentredDiscrepancy, AgreesWithTheFormulaInThePlaneFromTwoThousandPoints) {
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> uniform(0, 1);
+  for (int kind = 0; kind < 3; ++kind) {
+    const std::size_t n = 2003;
+    std::vector<double> points(2 * n);
+    if (kind == 0) {
+      const std::vector<int> h{1, 1157};
+      LatticeIndices q(h, static_cast<int>(n));
+      for (std::size_t i = 0; i < n; ++i) {
+        q.advance();
+        for (std::size_t k = 0; k < 2; ++k) {
+          points[2 * i + k] = lattice_coordinate(q[k], static_cast<int>(n));
+        }
+      }
+    }
+    for (std::size_t v = 0; v < 2 * n && kind > 0; ++v) {
+      points[v] = kind == 1 ? uniform(random) : std::floor(uniform(random) * 8) / 8;
+    }
+    EXPECT_NEAR(simplex_weights::centred_l2_discrepancy(points.data(), n, 2),
+                brute_force(points, n, 2), 0x1p-52 * static_cast<double>(n) * 2.25)
+        << kind;
   }
 }
 
