@@ -289,8 +289,9 @@ PYBIND11_MODULE(_core, module) {
       },
       py::arg("m"), py::arg("n"), py::kw_only(), py::arg("seed") = 1u, py::arg("exponent") = 0.0,
       "Exactly n distinct weight vectors of least Riesz s-energy (the sum of d^-s over all\n"
-      "pairs, s = exponent or 2m), the m vertices among them (energy_weights m n): lattices of\n"
-      "exactly n points drawn from seed, each descended, the one of least energy kept.");
+      "pairs, s = exponent or 2m), the m vertices among them (energy_weights m n): the simplex\n"
+      "lattice of the largest level with at most n points, completed by a finer lattice's\n"
+      "farthest points (ties ordered by seed), descended.");
   module.def(
       "refine_energy",
       [](const Matrix& weights, double exponent) {

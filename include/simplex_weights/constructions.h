@@ -79,15 +79,17 @@ SIMPLEX_WEIGHTS_EXPORT WeightSet glp_cube(int m, int N, const CubeOptions& optio
 
 /// How energy starts and what it minimises.
 struct EnergyOptions {
-  /// Seed of the generator that draws the starts' generating vectors (the program's --seed).
+  /// Seed of the generator that orders the start's equally far candidates (the program's
+  /// --seed).
   unsigned seed = 1;
   /// The exponent s of the energy, the sum of d^-s over all pairs; 0 takes 2m.
   double exponent = 0;
 };
 
 /// m objectives (2 .. 1000), N rows (m .. 20000): exactly N distinct rows on the simplex of
-/// least Riesz s-energy that a descent finds from four lattices of exactly N points carried
-/// onto the simplex, each with the vertices in place (the vertices stay rows).
+/// least Riesz s-energy that a descent finds from the simplex lattice of the largest level with
+/// at most N points, completed by the points of a finer lattice farthest from the rows so far
+/// (the vertices are rows and stay).
 SIMPLEX_WEIGHTS_EXPORT WeightSet energy(int m, int N, const EnergyOptions& options = {});
 
 /// The rows of `start` (distinct, on the simplex) moved by the same descent: the row count
