@@ -64,6 +64,7 @@ double relative_term(double d2_over_r2, double s, int half_power) {
 // q^P by repeated squaring.
 template <int P>
 double power_of(double q) {
+  static_assert(P >= 1);
   if constexpr (P == 1) {
     return q;
   } else {
@@ -308,8 +309,12 @@ class PairEnergy {
         const double d2 = (partial[0] + partial[1]) + (partial[2] + partial[3]);
         if (d2 >= cutoff2_) continue;
         const double q = r2_ / d2;  // (r / d)^2
-        const double term =
-            kHalfPower > 0 ? power_of<kHalfPower>(q) : relative_term(d2 / r2_, s_, half_power_);
+        double term = 0;
+        if constexpr (kHalfPower > 0) {
+          term = power_of<kHalfPower>(q);
+        } else {
+          term = relative_term(d2 / r2_, s_, half_power_);
+        }
         total += term;
         if (g == nullptr) continue;
         const double a = s_over_r2 * term * q;  // s term / d^2
@@ -610,7 +615,11 @@ double sum_of_terms(const double* values, std::size_t rows, std::size_t columns,
     const double* xi = values + i * m;
     for (std::size_t j = i + 1; j < rows; ++j) {
       const double d2 = squared_distance(xi, values + j * m, m);
-      sum += kHalfPower > 0 ? power_of<kHalfPower>(r2 / d2) : relative_term(d2 / r2, s, half_power);
+      if constexpr (kHalfPower > 0) {
+        sum += power_of<kHalfPower>(r2 / d2);
+      } else {
+        sum += relative_term(d2 / r2, s, half_power);
+      }
     }
   }
   return sum;
