@@ -93,29 +93,6 @@ double split_squared_distance(const double* a, const double* b, std::size_t m) {
   return (partial[0] + partial[1]) + (partial[2] + partial[3]);
 }
 
-// The least squared distance between two rows, over all pairs: the rows swept in the order of
-// their first component, each against the next ones until their first components alone are
-// farther apart than the closest pair so far.
-double least_squared_distance(const double* x, std::size_t n, std::size_t m) {
-  std::vector<unsigned> order(n);
-  for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<unsigned>(i);
-  std::sort(order.begin(), order.end(),
-            [&](unsigned a, unsigned b) { return x[a * m] < x[b * m]; });
-  double least = std::numeric_limits<double>::infinity();
-  CancelCheck check(64);
-  for (std::size_t a = 0; a < n; ++a) {
-    check();
-    const double* xi = x + order[a] * m;
-    for (std::size_t b = a + 1; b < n; ++b) {
-      const double* xj = x + order[b] * m;
-      const double apart = xj[0] - xi[0];
-      if (apart * apart >= least) break;
-      least = std::min(least, squared_distance(xi, xj, m));
-    }
-  }
-  return least;
-}
-
 // The Euclidean projection of a point onto the simplex (components >= 0 summing to 1).
 void project_onto_simplex(double* v, std::size_t m, std::vector<double>& sorted) {
   sorted.assign(v, v + m);
@@ -208,7 +185,7 @@ class PairEnergy {
   // lists' radius apart when they were made, and no row has moved by more than half the skin
   // since: when a listed pair is closer than that radius less the skin, it is the closest.
   double closest_pair(const double* x) const {
-    if (all_pairs_ || neighbours_.empty()) return least_squared_distance(x, n_, m_);
+    if (all_pairs_ || neighbours_.empty()) return closest_squared_distance(x, n_, m_);
     double least = std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < n_; ++i) {
       for (std::size_t p = first_[i]; p < first_[i + 1]; ++p) {
@@ -216,7 +193,7 @@ class PairEnergy {
       }
     }
     const double unlisted = std::sqrt(list_radius2_) - 2 * half_skin_;
-    return least <= unlisted * unlisted ? least : least_squared_distance(x, n_, m_);
+    return least <= unlisted * unlisted ? least : closest_squared_distance(x, n_, m_);
   }
 
   void sort_by_first_component(const double* x) {
@@ -655,7 +632,7 @@ double sum_of_all_terms(const double* values, std::size_t rows, std::size_t m, d
 
 double riesz_energy(const double* values, std::size_t rows, std::size_t m, double s) {
   if (rows < 2) return 0;
-  const double r2 = least_squared_distance(values, rows, m);
+  const double r2 = closest_squared_distance(values, rows, m);
   if (!(r2 > 0)) return std::numeric_limits<double>::infinity();
   const double sum = sum_of_all_terms(values, rows, m, r2, s);
   const double pairs = 0.5 * static_cast<double>(rows) * static_cast<double>(rows - 1);

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "support/cancel.h"
 
 namespace simplex_weights::detail {
 
@@ -16,6 +20,26 @@ std::vector<double> simplex_lattice_points(std::size_t m, int H) {
   points.reserve(static_cast<std::size_t>(simplex_lattice_size(m, H)) * m);
   for_each_simplex_point(m, H, [&](const double* x) { points.insert(points.end(), x, x + m); });
   return points;
+}
+
+double closest_squared_distance(const double* points, std::size_t n, std::size_t m) {
+  std::vector<std::size_t> order(n);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return points[a * m] < points[b * m]; });
+  double best = std::numeric_limits<double>::infinity();
+  CancelCheck check(256);
+  for (std::size_t i = 0; i < n; ++i) {
+    check();
+    const double* a = points + order[i] * m;
+    for (std::size_t k = i + 1; k < n; ++k) {
+      const double* b = points + order[k] * m;
+      const double dx = b[0] - a[0];
+      if (dx * dx >= best) break;
+      best = std::min(best, squared_distance(a, b, m));
+    }
+  }
+  return best;
 }
 
 double squared_distance_to_simplex_lattice(const double* x, std::size_t m, int H) {

@@ -57,6 +57,11 @@ void for_each_simplex_point(std::size_t m, int H, Visit visit) {
 /// The points of that lattice, row-major.
 std::vector<double> simplex_lattice_points(std::size_t m, int H);
 
+/// The least squared distance between two of the n points (m columns, row-major), exactly:
+/// swept in the order of the first coordinate, pairs further apart in it than the closest so
+/// far are never compared. Infinity for fewer than two points.
+double closest_squared_distance(const double* points, std::size_t n, std::size_t m);
+
 /// The squared distance from a point x of the simplex (m doubles) to the nearest point of the
 /// simplex lattice of level H, found by rounding as for the lattice A_{m-1} (Conway and Sloane):
 /// H x rounded, then the components rounded furthest moved back until they sum to H.

@@ -74,25 +74,7 @@ std::vector<double> coarse_simplex_lattice(int m) {
 }
 
 double closest_pair_distance(const double* points, std::size_t n, std::size_t m) {
-  // A sweep along the first coordinate: pairs further apart in it than the best so far are
-  // never compared.
-  std::vector<std::size_t> order(n);
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  std::sort(order.begin(), order.end(),
-            [&](std::size_t a, std::size_t b) { return points[a * m] < points[b * m]; });
-  double best = std::numeric_limits<double>::infinity();
-  CancelCheck check(256);
-  for (std::size_t i = 0; i < n; ++i) {
-    check();
-    const double* a = points + order[i] * m;
-    for (std::size_t k = i + 1; k < n; ++k) {
-      const double* b = points + order[k] * m;
-      const double dx = b[0] - a[0];
-      if (dx * dx >= best) break;
-      best = std::min(best, squared_distance(a, b, m));
-    }
-  }
-  return std::sqrt(best);
+  return std::sqrt(closest_squared_distance(points, n, m));
 }
 
 double coverage_radius(const double* points, std::size_t n, const std::vector<double>& reference,
