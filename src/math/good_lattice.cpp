@@ -156,8 +156,8 @@ std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw 
   const auto started = std::chrono::steady_clock::now();
   candidates.front().discrepancy = lattice_discrepancy(candidates.front().h, n);
   if (how.on_long_search) {
-    double seconds = static_cast<double>(wanted) * seconds_since(started) /
-                     static_cast<double>(threads);
+    double seconds =
+        static_cast<double>(wanted) * seconds_since(started) / static_cast<double>(threads);
     if (how.on_simplex && s >= 1) {
       const double orderings =
           static_cast<double>(std::min<long long>(static_cast<long long>(keep), wanted)) *
