@@ -52,7 +52,7 @@ TEST(CentredDiscrepancy, MatchesThePublishedValue) {
 
 TEST(CentredDiscrepancy, AgreesWithTheFormulaOnRandomLattices) {
   std::mt19937 random(11);
-  for (std::size_t n : {3u, 7u, 101u, 255u, 256u, 257u, 600u}) {
+  for (std::size_t n : {3u, 7u, 101u, 255u, 256u, 257u, 600u, 2003u}) {
     for (std::size_t s : {1u, 2u, 5u, 9u}) {
       const int modulus = static_cast<int>(n);
       std::vector<int> h{1};
