@@ -9,6 +9,7 @@
 #include "math/geometry.h"
 #include "math/simplex_mapping.h"
 #include "support/cancel.h"
+#include "support/fan_out.h"
 #include "support/filling_sink.h"
 #include "support/observer.h"
 
@@ -23,6 +24,9 @@ std::vector<double> simplex_points(const std::vector<int>& h, int n) {
   lattice_simplex_rows(h, n, rows, no_observer());
   return points;
 }
+
+// Point sets whose orderings are worth a thread of their own from this many points on.
+constexpr int kPointsForThreads = 500;
 
 }  // namespace
 
@@ -106,32 +110,45 @@ OrderingChoice best_ordering_on_simplex(const std::vector<Candidate>& candidates
   const int s = static_cast<int>(candidates.front().h.size());
   const std::size_t m = static_cast<std::size_t>(s) + 1;
   const std::vector<double> reference = coarse_simplex_lattice(static_cast<int>(m));
-  std::vector<std::vector<std::vector<int>>> orderings;
+  // Every ordering of every candidate, in the order they are weighed.
+  std::vector<std::vector<int>> vectors;
+  std::vector<std::size_t> owner;
   for (std::size_t c = 0; c < candidates.size(); ++c) {
-    orderings.push_back(component_orderings(s, random));
-  }
-  OrderingChoice best;
-  double best_ratio = std::numeric_limits<double>::infinity();
-  for (std::size_t c = 0; c < candidates.size(); ++c) {
-    for (const std::vector<int>& order : orderings[c]) {
-      throw_if_cancelled();
+    for (const std::vector<int>& order : component_orderings(s, random)) {
       std::vector<int> h(static_cast<std::size_t>(s));
       for (int j = 0; j < s; ++j) {
         h[static_cast<std::size_t>(j)] =
             candidates[c].h[static_cast<std::size_t>(order[static_cast<std::size_t>(j)])];
       }
-      const std::vector<double> points = simplex_points(h, n);
-      const double closest = closest_pair_distance(points.data(), static_cast<std::size_t>(n), m);
-      if (!(closest > 0)) continue;  // coinciding points: no ratio to speak of
-      const double give_up = best_ratio * closest;
-      const double coverage =
-          coverage_radius(points.data(), static_cast<std::size_t>(n), reference, m, give_up);
-      if (!(coverage < give_up) && best_ratio != std::numeric_limits<double>::infinity()) continue;
-      const double ratio = coverage / closest;
-      if (ratio < best_ratio || best.h.empty()) {
-        best_ratio = ratio;
-        best = {c, h, coverage, closest};
-      }
+      vectors.push_back(std::move(h));
+      owner.push_back(c);
+    }
+  }
+  // Their closest pairs over the threads (each the same whichever thread takes it), then the
+  // coverage radii in turn, each given up once it cannot beat the best ratio so far.
+  std::vector<double> closest(vectors.size());
+  const std::size_t threads =
+      n >= kPointsForThreads ? block_count(vectors.size(), 1) : std::size_t{1};
+  fan_out(vectors.size(), threads, [&](std::size_t begin, std::size_t end, std::size_t) {
+    for (std::size_t v = begin; v < end; ++v) {
+      const std::vector<double> points = simplex_points(vectors[v], n);
+      closest[v] = closest_pair_distance(points.data(), static_cast<std::size_t>(n), m);
+    }
+  });
+  OrderingChoice best;
+  double best_ratio = std::numeric_limits<double>::infinity();
+  for (std::size_t v = 0; v < vectors.size(); ++v) {
+    throw_if_cancelled();
+    if (!(closest[v] > 0)) continue;  // coinciding points: no ratio to speak of
+    const std::vector<double> points = simplex_points(vectors[v], n);
+    const double give_up = best_ratio * closest[v];
+    const double coverage =
+        coverage_radius(points.data(), static_cast<std::size_t>(n), reference, m, give_up);
+    if (!(coverage < give_up) && best_ratio != std::numeric_limits<double>::infinity()) continue;
+    const double ratio = coverage / closest[v];
+    if (ratio < best_ratio || best.h.empty()) {
+      best_ratio = ratio;
+      best = {owner[v], vectors[v], coverage, closest[v]};
     }
   }
   if (best.h.empty()) best = {0, candidates.front().h, 0, 0};
