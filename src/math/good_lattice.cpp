@@ -159,10 +159,12 @@ std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw 
     double seconds =
         static_cast<double>(wanted) * seconds_since(started) / static_cast<double>(threads);
     if (how.on_simplex && s >= 1) {
-      const double orderings =
-          static_cast<double>(std::min<long long>(static_cast<long long>(keep), wanted)) *
-          static_cast<double>(ordering_count(s));
-      seconds += orderings * ordering_seconds(candidates.front().h, n);
+      const std::size_t orderings = std::min(keep, candidates.size()) * ordering_count(s);
+      // Their figures are shared among the threads too.
+      const std::size_t ordering_threads =
+          n >= kPointsForThreads ? block_count(orderings, 1) : std::size_t{1};
+      seconds += static_cast<double>(orderings) * ordering_seconds(candidates.front().h, n) /
+                 static_cast<double>(ordering_threads);
     }
     if (seconds > kLongSearchSeconds) how.on_long_search(wanted, seconds);
   }
