@@ -298,7 +298,7 @@ TEST(SearchPrice, IsWithinAFactorOfTheTimeTaken) {
   double announced = 0;
   const auto started = std::chrono::steady_clock::now();
   choose_generating_vector(
-      5, 6007, tglp_draw,
+      5, 12007, tglp_draw,
       {.random = random,
        .candidates = 2,
        .on_simplex = true,
