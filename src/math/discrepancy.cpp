@@ -65,34 +65,7 @@ double interleaved_sum(const double* products, std::size_t from, std::size_t to)
          ((lanes[4] + lanes[5]) + (lanes[6] + lanes[7]));
 }
 
-// For every point i, sums over the points j at or below it in a column (x_jk <= x_ik), of 1 and
-// of x_jk: from the column's order.
-struct ColumnPrefix {
-  std::vector<double> count, sum;
-};
-
-ColumnPrefix column_prefix(const double* x, std::size_t n) {
-  std::vector<std::size_t> order(n);
-  for (std::size_t i = 0; i < n; ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return x[a] < x[b]; });
-  ColumnPrefix prefix{std::vector<double>(n), std::vector<double>(n)};
-  double count = 0;
-  double sum = 0;
-  for (std::size_t a = 0; a < n;) {
-    std::size_t b = a;  // a run of equal values shares its sums
-    for (; b < n && x[order[b]] == x[order[a]]; ++b) {
-      count += 1;
-      sum += x[order[b]];
-    }
-    for (; a < b; ++a) {
-      prefix.count[order[a]] = count;
-      prefix.sum[order[a]] = sum;
-    }
-  }
-  return prefix;
-}
-
-// The four sums a point needs of the points it dominates: of 1, x_j1, x_j2 and x_j1 x_j2.
+// The four sums a point needs of a set of points j: of 1, x_j1, x_j2 and x_j1 x_j2.
 struct Moments {
   double one = 0, first = 0, second = 0, both = 0;
   void add(const Moments& other) {
@@ -102,6 +75,27 @@ struct Moments {
     both += other.both;
   }
 };
+
+// For every point i, the moments of the points j at or below it by `key` (key_j <= key_i):
+// the points in the key's order, a run of equal keys sharing its sums.
+std::vector<Moments> moments_below(const double* key, const double* x1, const double* x2,
+                                   std::size_t n) {
+  std::vector<std::size_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return key[a] < key[b]; });
+  std::vector<Moments> below(n);
+  Moments sum;
+  for (std::size_t a = 0; a < n;) {
+    std::size_t b = a;
+    for (; b < n && key[order[b]] == key[order[a]]; ++b) {
+      const std::size_t j = order[b];
+      sum.add({1, x1[j], x2[j], x1[j] * x2[j]});
+    }
+    for (; a < b; ++a) below[order[a]] = sum;
+  }
+  return below;
+}
 
 // For every point, the moments of the points j with x_j1 <= x_i1 and x_j2 <= x_i2: the points
 // taken in the order of their first column, a Fenwick tree over the ranks of the second.
@@ -149,33 +143,9 @@ double plane_pair_sum(const ColumnPoints& points, const std::vector<double>& cen
   const std::size_t stride = points.stride();
   const double* x1 = points.column(0);
   const double* x2 = points.column(1);
-  const ColumnPrefix below1 = column_prefix(x1, n);
-  const ColumnPrefix below2 = column_prefix(x2, n);
+  const std::vector<Moments> below1 = moments_below(x1, x1, x2, n);
+  const std::vector<Moments> below2 = moments_below(x2, x1, x2, n);
   const std::vector<Moments> dominated = dominated_moments(x1, x2, n);
-  // The moments by the first column alone and by the second alone need x_j1 x_j2 too.
-  std::vector<double> both1(n), both2(n), first2(n), second1(n);
-  {
-    std::vector<std::size_t> order(n);
-    for (int column = 0; column < 2; ++column) {
-      const double* key = column == 0 ? x1 : x2;
-      for (std::size_t i = 0; i < n; ++i) order[i] = i;
-      std::sort(order.begin(), order.end(),
-                [&](std::size_t a, std::size_t b) { return key[a] < key[b]; });
-      double both = 0;
-      double other = 0;
-      for (std::size_t a = 0; a < n;) {
-        std::size_t b = a;
-        for (; b < n && key[order[b]] == key[order[a]]; ++b) {
-          both += x1[order[b]] * x2[order[b]];
-          other += column == 0 ? x2[order[b]] : x1[order[b]];
-        }
-        for (; a < b; ++a) {
-          (column == 0 ? both1 : both2)[order[a]] = both;
-          (column == 0 ? second1 : first2)[order[a]] = other;
-        }
-      }
-    }
-  }
   const double count = static_cast<double>(n);
   CompensatedSum total_first, total_second, total_both, total_p1, total_p2, total_pp;
   for (std::size_t i = 0; i < n; ++i) {
@@ -188,24 +158,25 @@ double plane_pair_sum(const ColumnPoints& points, const std::vector<double>& cen
     total_p2.add(p2);
     total_pp.add(p1 * p2);
   }
+  const Moments all{count, total_first.sum, total_second.sum, total_both.sum};
   CompensatedSum sum;
   sum.add(2 * count * total_pp.sum + 2 * total_p1.sum * total_p2.sum);
   for (std::size_t i = 0; i < n; ++i) {
     const double p1 = 0.5 + 0.5 * centred[i];
     const double p2 = 0.5 + 0.5 * centred[stride + i];
+    const Moments& low1 = below1[i];
+    const Moments& low2 = below2[i];
     // sum_j |x_ik - x_jk|, from the points at or below x_ik and the rest.
-    const double apart1 =
-        x1[i] * (2 * below1.count[i] - count) - 2 * below1.sum[i] + total_first.sum;
-    const double apart2 =
-        x2[i] * (2 * below2.count[i] - count) - 2 * below2.sum[i] + total_second.sum;
+    const double apart1 = x1[i] * (2 * low1.one - count) - 2 * low1.first + all.first;
+    const double apart2 = x2[i] * (2 * low2.one - count) - 2 * low2.second + all.second;
     // Signed moments: + in the quadrants below-left and above-right of x_i, - in the others:
     // 4 (dominated) + (all) - 2 (below in column 1) - 2 (below in column 2).
-    const Moments& d = dominated[i];
-    const double one = 4 * d.one + count - 2 * below1.count[i] - 2 * below2.count[i];
-    const double first = 4 * d.first + total_first.sum - 2 * below1.sum[i] - 2 * first2[i];
-    const double second = 4 * d.second + total_second.sum - 2 * second1[i] - 2 * below2.sum[i];
-    const double both = 4 * d.both + total_both.sum - 2 * both1[i] - 2 * both2[i];
-    const double products = x1[i] * x2[i] * one - x1[i] * second - x2[i] * first + both;
+    const auto signed_moment = [&](double Moments::*part) {
+      return 4 * (dominated[i].*part) + all.*part - 2 * (low1.*part) - 2 * (low2.*part);
+    };
+    const double products = x1[i] * x2[i] * signed_moment(&Moments::one) -
+                            x1[i] * signed_moment(&Moments::second) -
+                            x2[i] * signed_moment(&Moments::first) + signed_moment(&Moments::both);
     sum.add(-p1 * apart2 - p2 * apart1 + 0.25 * products);
   }
   return sum.sum;
