@@ -135,9 +135,6 @@ std::vector<Candidate> distinct_candidates(int s, int n, CandidateDraw draw, con
   return candidates;
 }
 
-// Candidates whose CD2 is worth a thread of its own from this many points on.
-constexpr long long kPointsForThreads = 500;
-
 }  // namespace
 
 std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw draw,
@@ -152,7 +149,7 @@ std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw 
   // threads, and, where the choice is made on the simplex, one ordering's layout and figures
   // for every ordering of the vectors kept.
   const std::size_t threads =
-      n >= kPointsForThreads ? block_count(candidates.size() - 1, 1) : std::size_t{1};
+      n >= kPointsForSearchThreads ? block_count(candidates.size() - 1, 1) : std::size_t{1};
   const auto started = std::chrono::steady_clock::now();
   candidates.front().discrepancy = lattice_discrepancy(candidates.front().h, n);
   if (how.on_long_search) {
@@ -162,7 +159,7 @@ std::vector<Candidate> least_discrepancy_candidates(int s, int n, CandidateDraw 
       const std::size_t orderings = std::min(keep, candidates.size()) * ordering_count(s);
       // Their figures are shared among the threads too.
       const std::size_t ordering_threads =
-          n >= kPointsForThreads ? block_count(orderings, 1) : std::size_t{1};
+          n >= kPointsForSearchThreads ? block_count(orderings, 1) : std::size_t{1};
       seconds += static_cast<double>(orderings) * ordering_seconds(candidates.front().h, n) /
                  static_cast<double>(ordering_threads);
     }

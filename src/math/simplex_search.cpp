@@ -25,9 +25,6 @@ std::vector<double> simplex_points(const std::vector<int>& h, int n) {
   return points;
 }
 
-// Point sets whose orderings are worth a thread of their own from this many points on.
-constexpr int kPointsForThreads = 500;
-
 }  // namespace
 
 std::size_t ordering_count(int s) {
@@ -128,7 +125,7 @@ OrderingChoice best_ordering_on_simplex(const std::vector<Candidate>& candidates
   // coverage radii in turn, each given up once it cannot beat the best ratio so far.
   std::vector<double> closest(vectors.size());
   const std::size_t threads =
-      n >= kPointsForThreads ? block_count(vectors.size(), 1) : std::size_t{1};
+      n >= kPointsForSearchThreads ? block_count(vectors.size(), 1) : std::size_t{1};
   fan_out(vectors.size(), threads, [&](std::size_t begin, std::size_t end, std::size_t) {
     for (std::size_t v = begin; v < end; ++v) {
       const std::vector<double> points = simplex_points(vectors[v], n);

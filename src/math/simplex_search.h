@@ -22,6 +22,8 @@ struct OrderingChoice {
 /// Largest number of orderings tried per vector: all s! while s! <= this many, else the drawn
 /// order and this many minus one drawn from the run's generator.
 inline constexpr int kMaxOrderings = 120;
+/// Point sets from which a search's candidates and orderings are spread over the cores.
+inline constexpr int kPointsForSearchThreads = 500;
 /// Largest coarse lattice the coverage radius of the choice is measured against.
 inline constexpr int kCoarseLatticePoints = 2000;
 
