@@ -79,24 +79,60 @@ int half_power_of(double s) {
 }
 
 // The squared distance of two rows in four sums taken in turn, so that the additions need not
-// wait on one another: for the descent's lists, where the last bit does not matter.
-double split_squared_distance(const double* a, const double* b, std::size_t m) {
+// wait on one another: for the descent, where the last bit does not matter. The row length is
+// kColumns where that is not 0.
+template <std::size_t kColumns = 0>
+double split_squared_distance(const double* a, const double* b, std::size_t columns) {
+  const std::size_t m = kColumns > 0 ? kColumns : columns;
   std::array<double, 4> partial{};
-  std::size_t k = 0;
-  for (; k + 4 <= m; k += 4) {
-    for (std::size_t lane = 0; lane < 4; ++lane) {
-      const double d = a[k + lane] - b[k + lane];
-      partial[lane] += d * d;
-    }
+  for (std::size_t k = 0; k < m; ++k) {
+    const double d = a[k] - b[k];
+    partial[k % 4] += d * d;
   }
-  for (; k < m; ++k) partial[k % 4] += (a[k] - b[k]) * (a[k] - b[k]);
   return (partial[0] + partial[1]) + (partial[2] + partial[3]);
 }
 
-// The Euclidean projection of a point onto the simplex (components >= 0 summing to 1).
-void project_onto_simplex(double* v, std::size_t m, std::vector<double>& sorted) {
-  sorted.assign(v, v + m);
-  std::sort(sorted.begin(), sorted.end(), std::greater<>());
+// Calls `function` with the row length as a constant where the descent's loops are built for
+// it, which lets them keep a row in registers, and with 0 (the length then read at run time)
+// elsewhere.
+template <typename Function>
+decltype(auto) with_row_length(std::size_t m, Function&& function) {
+  switch (m) {
+    case 2:
+      return function(std::integral_constant<std::size_t, 2>{});
+    case 3:
+      return function(std::integral_constant<std::size_t, 3>{});
+    case 4:
+      return function(std::integral_constant<std::size_t, 4>{});
+    case 5:
+      return function(std::integral_constant<std::size_t, 5>{});
+    case 6:
+      return function(std::integral_constant<std::size_t, 6>{});
+    case 8:
+      return function(std::integral_constant<std::size_t, 8>{});
+    case 10:
+      return function(std::integral_constant<std::size_t, 10>{});
+    default:
+      return function(std::integral_constant<std::size_t, 0>{});
+  }
+}
+
+// The Euclidean projection of a point onto the simplex (components >= 0 summing to 1), the row
+// length kColumns where that is not 0; `sorted` has room for a row.
+template <std::size_t kColumns>
+void project_onto_simplex(double* v, std::size_t columns, double* sorted) {
+  const std::size_t m = kColumns > 0 ? kColumns : columns;
+  if constexpr (kColumns > 0) {
+    // Rows this short are sorted fastest by insertion.
+    for (std::size_t k = 0; k < m; ++k) {
+      std::size_t place = k;
+      for (; place > 0 && sorted[place - 1] < v[k]; --place) sorted[place] = sorted[place - 1];
+      sorted[place] = v[k];
+    }
+  } else {
+    std::copy(v, v + m, sorted);
+    std::sort(sorted, sorted + m, std::greater<>());
+  }
   double sum = 0;
   double shift = 0;
   for (std::size_t k = 0; k < m; ++k) {
@@ -186,12 +222,18 @@ class PairEnergy {
   // since: when a listed pair is closer than that radius less the skin, it is the closest.
   double closest_pair(const double* x) const {
     if (all_pairs_ || neighbours_.empty()) return closest_squared_distance(x, n_, m_);
-    double least = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 0; i < n_; ++i) {
-      for (std::size_t p = first_[i]; p < first_[i + 1]; ++p) {
-        least = std::min(least, split_squared_distance(x + i * m_, x + neighbours_[p] * m_, m_));
+    const double least = with_row_length(m_, [&](auto columns) {
+      constexpr std::size_t kColumns = columns();
+      const std::size_t m = kColumns > 0 ? kColumns : m_;
+      double closest = std::numeric_limits<double>::infinity();
+      for (std::size_t i = 0; i < n_; ++i) {
+        for (std::size_t p = first_[i]; p < first_[i + 1]; ++p) {
+          closest = std::min(
+              closest, split_squared_distance<kColumns>(x + i * m, x + neighbours_[p] * m, m));
+        }
       }
-    }
+      return closest;
+    });
     const double unlisted = std::sqrt(list_radius2_) - 2 * half_skin_;
     return least <= unlisted * unlisted ? least : closest_squared_distance(x, n_, m_);
   }
@@ -206,29 +248,55 @@ class PairEnergy {
 
   // Visits every pair closer than sqrt(radius2), sweeping the rows in the order of their
   // first component: a pair's distance is at least the difference of its first components.
-  template <typename Visit>
+  template <std::size_t kColumns, typename Visit>
   void sweep_pairs(const double* x, double radius2, Visit visit) const {
+    const std::size_t m = kColumns > 0 ? kColumns : m_;
     const double radius = std::sqrt(radius2);
     CancelCheck check(64);
     for (std::size_t a = 0; a < n_; ++a) {
       check();
       const std::size_t i = order_[a];
+      const double* xi = x + i * m;
       for (std::size_t b = a + 1; b < n_; ++b) {
         const std::size_t j = order_[b];
-        if (x[j * m_] - x[i * m_] >= radius) break;
-        const double d2 = split_squared_distance(x + i * m_, x + j * m_, m_);
-        if (d2 < radius2 && !visit(std::min(i, j), std::max(i, j), d2)) return;
+        const double* xj = x + j * m;
+        if (xj[0] - xi[0] >= radius) break;
+        const double d2 = split_squared_distance<kColumns>(xi, xj, m);
+        if (d2 < radius2 && !visit(std::min(i, j), std::max(i, j))) return;
       }
     }
   }
 
   // The pairs within the radius, by their first row; false when they would exceed the lists'
-  // room.
+  // room. Where the first components keep most pairs apart, only the pairs they do not are
+  // measured; elsewhere (many objectives, few rows) every pair is, row by row.
   bool list_pairs_within(const double* x, double radius2) {
+    return with_row_length(m_, [&](auto columns) {
+      return 2 * swept_pairs(x, radius2) <= pair_count() ? list_by_sweep<columns()>(x, radius2)
+                                                         : list_by_rows<columns()>(x, radius2);
+    });
+  }
+
+  // The pairs sweep_pairs measures: those whose first components differ by less than the
+  // radius.
+  std::size_t swept_pairs(const double* x, double radius2) const {
+    const double radius = std::sqrt(radius2);
+    std::size_t swept = 0;
+    std::size_t end = 0;
+    for (std::size_t a = 0; a < n_; ++a) {
+      end = std::max(end, a + 1);
+      while (end < n_ && x[order_[end] * m_] - x[order_[a] * m_] < radius) ++end;
+      swept += end - a - 1;
+    }
+    return swept;
+  }
+
+  template <std::size_t kColumns>
+  bool list_by_sweep(const double* x, double radius2) {
     std::vector<std::pair<unsigned, unsigned>> pairs;
     const std::size_t room = kMostNeighbours * n_;
     bool fits = true;
-    sweep_pairs(x, radius2, [&](std::size_t i, std::size_t j, double) {
+    sweep_pairs<kColumns>(x, radius2, [&](std::size_t i, std::size_t j) {
       pairs.emplace_back(static_cast<unsigned>(i), static_cast<unsigned>(j));
       fits = pairs.size() <= room;
       return fits;
@@ -248,9 +316,38 @@ class PairEnergy {
     return true;
   }
 
+  // Every pair measured, each row's later rows in order: they are then listed in order, and
+  // kept without a branch (whether a pair is within the radius is one the processor cannot
+  // foresee).
+  template <std::size_t kColumns>
+  bool list_by_rows(const double* x, double radius2) {
+    const std::size_t m = kColumns > 0 ? kColumns : m_;
+    const std::size_t room = kMostNeighbours * n_;
+    first_.assign(n_ + 1, 0);
+    neighbours_.clear();
+    std::size_t listed = 0;
+    CancelCheck check(64);
+    for (std::size_t i = 0; i < n_; ++i) {
+      check();
+      first_[i] = listed;
+      neighbours_.resize(listed + (n_ - 1 - i));
+      const double* xi = x + i * m;
+      for (std::size_t j = i + 1; j < n_; ++j) {
+        neighbours_[listed] = static_cast<unsigned>(j);
+        listed += split_squared_distance<kColumns>(xi, x + j * m, m) < radius2 ? 1 : 0;
+      }
+      if (listed > room) return false;
+    }
+    first_[n_] = listed;
+    neighbours_.resize(listed);
+    return true;
+  }
+
   // The pair loop with the row length known to the compiler where it is small (kColumns > 0),
   // which lets it keep a pair's differences in registers, and with the half exponent known
-  // where it is s = 2m (kHalfPower > 0), the power then taken by squaring.
+  // where it is s = 2m (kHalfPower > 0), the power then taken by squaring. Each row's pairs are
+  // measured first and those within the cut-off kept, without a branch: whether a listed pair
+  // is within is a coin toss the processor cannot learn, and the terms then run unbroken.
   template <std::size_t kColumns, int kHalfPower>
   double block_energy_of(const double* x, std::size_t begin, std::size_t end, double* g,
                          double* w) const {
@@ -260,11 +357,13 @@ class PairEnergy {
       std::fill(w, w + n_, 0.0);
     }
     double total = 0;
-    // A pair's differences, and row i's share of the gradient summed over its pairs.
-    std::vector<double> buffer(kColumns > 0 ? 0 : 2 * m);
-    std::array<double, 2 * kColumns + 1> fixed{};
-    double* difference = kColumns > 0 ? fixed.data() : buffer.data();
-    double* row_gradient = difference + m;
+    // Row i's share of the gradient summed over its pairs.
+    std::vector<double> buffer(kColumns > 0 ? 0 : m);
+    std::array<double, kColumns + 1> fixed{};
+    double* row_gradient = kColumns > 0 ? fixed.data() : buffer.data();
+    // Row i's pairs within the cut-off: the other row and the squared distance.
+    std::vector<unsigned> near_rows(most_pairs_ + 1);
+    std::vector<double> near_d2(near_rows.size());
     const double s_over_r2 = s_ / r2_;
     CancelCheck check(16);
     for (std::size_t i = begin; i < end; ++i) {
@@ -272,19 +371,20 @@ class PairEnergy {
       const double* xi = x + i * m;
       const std::size_t pairs = first_[i + 1] - first_[i];
       const unsigned* listed = all_pairs_ ? nullptr : neighbours_.data() + first_[i];
-      std::fill(row_gradient, row_gradient + m, 0.0);
-      double row_stiffness = 0;
+      std::size_t near = 0;
       for (std::size_t p = 0; p < pairs; ++p) {
         const std::size_t j = listed != nullptr ? listed[p] : i + 1 + p;
         const double* xj = x + j * m;
-        // Four sums in turn, so that the additions need not wait on one another.
-        std::array<double, 4> partial{};
-        for (std::size_t k = 0; k < m; ++k) {
-          difference[k] = xi[k] - xj[k];
-          partial[k % 4] += difference[k] * difference[k];
-        }
-        const double d2 = (partial[0] + partial[1]) + (partial[2] + partial[3]);
-        if (d2 >= cutoff2_) continue;
+        const double d2 = split_squared_distance<kColumns>(xi, xj, m);
+        near_rows[near] = static_cast<unsigned>(j);
+        near_d2[near] = d2;
+        near += d2 >= cutoff2_ ? 0 : 1;
+      }
+      std::fill(row_gradient, row_gradient + m, 0.0);
+      double row_stiffness = 0;
+      for (std::size_t p = 0; p < near; ++p) {
+        const std::size_t j = near_rows[p];
+        const double d2 = near_d2[p];
         const double q = r2_ / d2;  // (r / d)^2
         double term = 0;
         if constexpr (kHalfPower > 0) {
@@ -295,9 +395,10 @@ class PairEnergy {
         total += term;
         if (g == nullptr) continue;
         const double a = s_over_r2 * term * q;  // s term / d^2
+        const double* xj = x + j * m;
         double* gj = g + j * m;
         for (std::size_t k = 0; k < m; ++k) {
-          const double push = a * difference[k];
+          const double push = a * (xi[k] - xj[k]);
           row_gradient[k] -= push;
           gj[k] += push;
         }
@@ -324,24 +425,8 @@ class PairEnergy {
 
   double block_energy(const double* x, std::size_t begin, std::size_t end, double* g,
                       double* w) const {
-    switch (m_) {
-      case 2:
-        return block_energy_for<2>(x, begin, end, g, w);
-      case 3:
-        return block_energy_for<3>(x, begin, end, g, w);
-      case 4:
-        return block_energy_for<4>(x, begin, end, g, w);
-      case 5:
-        return block_energy_for<5>(x, begin, end, g, w);
-      case 6:
-        return block_energy_for<6>(x, begin, end, g, w);
-      case 8:
-        return block_energy_for<8>(x, begin, end, g, w);
-      case 10:
-        return block_energy_for<10>(x, begin, end, g, w);
-      default:
-        return block_energy_of<0, 0>(x, begin, end, g, w);
-    }
+    return with_row_length(
+        m_, [&](auto columns) { return block_energy_for<columns()>(x, begin, end, g, w); });
   }
 
   void gather(double* gradient, double* stiffness) const {
@@ -357,9 +442,12 @@ class PairEnergy {
     }
   }
 
-  // Rows split into blocks of about equal pair counts.
+  // Rows split into blocks of about equal pair counts; the most pairs of a row.
   void split_blocks() {
     const std::size_t pairs = first_[n_];
+    most_pairs_ = 0;
+    for (std::size_t i = 0; i < n_; ++i)
+      most_pairs_ = std::max(most_pairs_, first_[i + 1] - first_[i]);
     blocks_ = pairs >= kPairsForThreads ? kPairBlocks : 1;
     bounds_.assign(blocks_ + 1, n_);
     bounds_[0] = 0;
@@ -381,6 +469,7 @@ class PairEnergy {
   std::vector<std::size_t> first_;
   std::vector<unsigned> neighbours_;
   std::size_t blocks_ = 1;
+  std::size_t most_pairs_ = 0;  // of a row
   std::vector<std::size_t> bounds_;
   std::vector<double> block_gradient_, block_stiffness_;
 };
@@ -442,7 +531,18 @@ class InertialStep {
       mixing_ = kFirstMixing;
       downhill_ = 0;
     }
-    row_.resize(m);
+    with_row_length(m, [&](auto columns) { move_rows<columns()>(x, held, n, m); });
+  }
+
+ private:
+  // Every free row moved along its velocity and put back onto the simplex.
+  template <std::size_t kColumns>
+  void move_rows(double* x, const std::vector<char>& held, std::size_t n, std::size_t columns) {
+    const std::size_t m = kColumns > 0 ? kColumns : columns;
+    std::array<double, 2 * kColumns> fixed{};
+    if constexpr (kColumns == 0) buffer_.resize(2 * m);
+    double* row = kColumns > 0 ? fixed.data() : buffer_.data();
+    double* sorted = row + m;
     for (std::size_t i = 0; i < n; ++i) {
       if (held[i] != 0) continue;
       double* xi = x + i * m;
@@ -450,18 +550,17 @@ class InertialStep {
       const double* fi = force_.data() + i * m;
       for (std::size_t k = 0; k < m; ++k) {
         vi[k] += dt_ * fi[k];
-        row_[k] = xi[k] + dt_ * vi[k];
+        row[k] = xi[k] + dt_ * vi[k];
       }
-      project_onto_simplex(row_.data(), m, sorted_);
+      project_onto_simplex<kColumns>(row, m, sorted);
       for (std::size_t k = 0; k < m; ++k) {
-        vi[k] = (row_[k] - xi[k]) / dt_;
-        xi[k] = row_[k];
+        vi[k] = (row[k] - xi[k]) / dt_;
+        xi[k] = row[k];
       }
     }
   }
 
- private:
-  std::vector<double> velocity_, force_, row_, sorted_;
+  std::vector<double> velocity_, force_, buffer_;
   double dt_ = kFirstTimeStep;
   double mixing_ = kFirstMixing;
   int downhill_ = 0;
