@@ -17,10 +17,12 @@ const ProgramInfo kProgram{
     .failure_status = kExitFailure,
     .seeds_random = true,
     .weight_vectors = false,
-    .argument_help = "  dimension  dimension m of the cube, " +
-                     range_text(cube_lattice::kMinDimension, kMaxLatticeDimension) +
-                     "\n  samples    number of points N, also the lattice modulus, " +
-                     range_text(kMinSamples, kMaxSamples) + "\n",
+    .argument_help = []() -> std::string {
+      return "  dimension  dimension m of the cube, " +
+             range_text(cube_lattice::kMinDimension, kMaxLatticeDimension) +
+             "\n  samples    number of points N, also the lattice modulus, " +
+             range_text(kMinSamples, kMaxSamples) + "\n";
+    },
 };
 
 }  // namespace

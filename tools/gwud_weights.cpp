@@ -13,7 +13,7 @@ const ProgramInfo kProgram{
     .name = "gwud_weights",
     .syntax = "Syntax: %s dimension samples\n",
     .failure_status = kExitFailure,
-    .argument_help = irrational_argument_help(),
+    .argument_help = irrational_argument_help,
 };
 
 }  // namespace

@@ -19,13 +19,17 @@ const ProgramInfo kProgram{
     .failure_status = kExitFailure,
     .seeds_random = true,
     .chooses_modulus = true,
-    .argument_help = "  dimension  number of objectives m, " +
-                     range_text(kMinTglpDimension, kMaxLatticeDimension) +
-                     "\n  samples    requested number of points N, " +
-                     range_text(kMinSamples, kMaxSamples) +
-                     "; the run uses the first prime >= N\n"
-                     "             from the prime table (exactly N with --exact)\n",
-    .notes = std::string("The prime table is ") + kPrimeTablePlaces + ".\n",
+    .argument_help = []() -> std::string {
+      return "  dimension  number of objectives m, " +
+             range_text(kMinTglpDimension, kMaxLatticeDimension) +
+             "\n  samples    requested number of points N, " +
+             range_text(kMinSamples, kMaxSamples) +
+             "; the run uses the first prime >= N\n"
+             "             from the prime table (exactly N with --exact)\n";
+    },
+    .notes = []() -> std::string {
+      return std::string("The prime table is ") + kPrimeTablePlaces + ".\n";
+    },
 };
 
 }  // namespace

@@ -15,7 +15,7 @@ const ProgramInfo kProgram{
     .usage = "Usage: %s [options] numObjectives numWeightVectors\n",
     .exactly_two_arguments = true,
     .failure_status = kExitMinusOne,
-    .argument_help = hammersley_argument_help(),
+    .argument_help = hammersley_argument_help,
 };
 
 }  // namespace

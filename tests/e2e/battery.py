@@ -690,7 +690,7 @@ def memory_limit():
         return
     for program, (valid, failure, directory, name) in PROGRAMS.items():
         refused = 0
-        for kilobytes in range(4000, 12001, 500):
+        for kilobytes in range(4000, 12001, 100):
             with Work() as work:
                 limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (kilobytes << 10, kilobytes << 10))
                 result = work.run(program, valid, preexec_fn=limit)

@@ -43,9 +43,7 @@ struct CleanupSlot {
 CleanupSlot cleanup_slots[4];
 
 extern "C" void remove_files_and_end(int signal_number) {
-  for (CleanupSlot& slot : cleanup_slots) {
-    if (slot.used != 0) ::unlink(slot.path);
-  }
+  remove_registered_files();
   // The signal stays blocked until the handler returns; then the default action ends the
   // process, so the parent sees the signal as the cause.
   ::signal(signal_number, SIG_DFL);
@@ -74,6 +72,12 @@ bool standard_output_closed = false;
 }  // namespace
 
 bool standard_output_was_closed() { return standard_output_closed; }
+
+void remove_registered_files() {
+  for (CleanupSlot& slot : cleanup_slots) {
+    if (slot.used != 0) ::unlink(slot.path);
+  }
+}
 
 void prepare_process() {
   for (int fd = 0; fd <= 2; ++fd) {

@@ -43,6 +43,9 @@ int remove_on_signal(const std::string& path);
 /// Forgets a registration of remove_on_signal (a slot of -1 is ignored).
 void forget_on_signal(int slot);
 
+/// Removes every file registered by remove_on_signal; safe in a signal handler.
+void remove_registered_files();
+
 /// The system's file calls with the program's signal handling: a hidden file is removed by
 /// any terminating signal while it exists.
 detail::FileSystem& system_file_system();

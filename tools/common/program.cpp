@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <exception>
@@ -89,6 +90,27 @@ void convert_arguments(char** argv, int& first, int& second) {
   }
 }
 
+// The failure status of the program running, for end_for_want_of_memory.
+int running_failure_status = kExitFailure;
+
+// std::terminate with no exception in flight. Here that is where an exception could not even
+// be made for want of memory: the runtime's reserve for exceptions is taken as the process
+// starts, and is missing when the address space was already nearly full then. When a small
+// allocation fails as well, the run ends as any refused allocation does (its files removed,
+// the message, the failure status); otherwise it aborts.
+[[noreturn]] void end_for_want_of_memory() {
+  if (!std::current_exception()) {
+    void* probe = std::malloc(256);
+    if (probe == nullptr) {
+      remove_registered_files();
+      report_unbuffered(kOutOfMemoryMessage);
+      ::_exit(running_failure_status);
+    }
+    std::free(probe);
+  }
+  std::abort();
+}
+
 // Runs the body; every failure, including allocations refused deep inside the C++ library,
 // ends as a message and the program's failure status, never as an exception out of main.
 int run_body(const ProgramInfo& info, char** argv, ProgramBody body, Run& run) {
@@ -144,9 +166,9 @@ int run_command_line(const ProgramInfo& info, int argc, char** argv, ProgramBody
     if (standard_output_was_closed()) out.fail_first_write(EBADF);
     if (options.help) {
       out.text(info.usage != nullptr ? format_message(info.usage, invocation) : syntax);
-      out.text(info.argument_help);
+      if (info.argument_help != nullptr) out.text(info.argument_help());
       out.text(options_help(scope));
-      out.text(info.notes);
+      if (info.notes != nullptr) out.text(info.notes());
     } else {
       out.text(info.name);
       out.text(" (simplex-weights) " WEIGHTS_VERSION "\n");
@@ -177,6 +199,8 @@ int run_command_line(const ProgramInfo& info, int argc, char** argv, ProgramBody
 
 int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body) {
   prepare_process();
+  running_failure_status = info.failure_status;
+  std::set_terminate(end_for_want_of_memory);
   try {
     return run_command_line(info, argc, argv, body);
   } catch (const std::bad_alloc&) {

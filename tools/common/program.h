@@ -30,10 +30,11 @@ struct ProgramInfo {
   bool weight_vectors = true;
   /// Minimises an energy: takes --seed (not --search), --exponent and --from.
   bool descends_energy = false;
-  /// Lines printed by --help after the first line: one per argument, with its range.
-  std::string argument_help = {};
+  /// Lines printed by --help after the first line: one per argument, with its range. Texts are
+  /// made when asked for, not before main, where an allocation refused would end the process.
+  std::string (*argument_help)() = nullptr;
   /// Lines printed by --help after the options, if any (files read, for instance).
-  std::string notes = {};
+  std::string (*notes)() = nullptr;
 };
 
 /// What a program's work is given besides its two arguments: the trace on standard output,
