@@ -1,6 +1,7 @@
 #include "math/geometry.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -44,8 +45,12 @@ double closest_squared_distance(const double* points, std::size_t n, std::size_t
 
 double squared_distance_to_simplex_lattice(const double* x, std::size_t m, int H) {
   // The rounding error of each component, in units of 1 / H, and the units the rounded
-  // components hold beyond H.
-  std::vector<double> error(m);
+  // components hold beyond H; short rows keep their errors on the stack, as this is asked of
+  // every point of a finer lattice.
+  constexpr std::size_t kShortRow = 16;
+  std::array<double, kShortRow> short_error{};
+  std::vector<double> long_error(m > kShortRow ? m : 0);
+  double* error = m > kShortRow ? long_error.data() : short_error.data();
   double excess = -H;
   for (std::size_t k = 0; k < m; ++k) {
     const double scaled = x[k] * H;
@@ -55,7 +60,16 @@ double squared_distance_to_simplex_lattice(const double* x, std::size_t m, int H
   }
   // Each unit too many comes off the component rounded up the most, each unit too few goes
   // onto the one rounded down the most: the errors of those components change by one.
-  std::sort(error.begin(), error.end());
+  if (m > kShortRow) {
+    std::sort(error, error + m);
+  } else {
+    for (std::size_t k = 1; k < m; ++k) {
+      const double value = error[k];
+      std::size_t place = k;
+      for (; place > 0 && error[place - 1] > value; --place) error[place] = error[place - 1];
+      error[place] = value;
+    }
+  }
   const auto units = static_cast<std::size_t>(std::min(std::abs(excess), static_cast<double>(m)));
   for (std::size_t u = 0; u < units; ++u) {
     if (excess > 0) {
@@ -65,7 +79,7 @@ double squared_distance_to_simplex_lattice(const double* x, std::size_t m, int H
     }
   }
   double sum = 0;
-  for (double e : error) sum += e * e;
+  for (std::size_t k = 0; k < m; ++k) sum += error[k] * error[k];
   return sum / (static_cast<double>(H) * H);
 }
 
