@@ -28,13 +28,55 @@ struct CompensatedSum {
   }
 };
 
+// The products of pair_block for kDims columns, each point's product kept in a register over
+// its columns rather than in memory.
+template <std::size_t kDims>
+[[gnu::always_inline]] inline void pair_products(const ColumnPoints& points,
+                                                 const std::vector<double>& centred, std::size_t i,
+                                                 std::size_t block, double* __restrict products) {
+  const std::size_t stride = points.stride();
+  std::array<double, kDims> own{};
+  std::array<double, kDims> x{};
+  std::array<const double*, kDims> z{};
+  std::array<const double*, kDims> value{};
+  for (std::size_t k = 0; k < kDims; ++k) {
+    own[k] = 1.0 + 0.5 * centred[k * stride + i];
+    x[k] = points.column(k)[i];
+    z[k] = centred.data() + k * stride + block;
+    value[k] = points.column(k) + block;
+  }
+  for (std::size_t j = 0; j < kBlock; ++j) {
+    double product = 1.0;
+    for (std::size_t k = 0; k < kDims; ++k) {
+      product *= own[k] + 0.5 * z[k][j] - 0.5 * std::fabs(x[k] - value[k][j]);
+    }
+    products[j] = product;
+  }
+}
+
 // prod_k (1 + |z_ik|/2 + |z_jk|/2 - |x_ik - x_jk|/2) for the kBlock points j from `block` on;
 // `centred` holds the columns of |x - 1/2|.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
-__attribute__((target_clones("arch=haswell", "default")))
-#endif
-void pair_block(const ColumnPoints& points, const std::vector<double>& centred, std::size_t i,
-                std::size_t block, double* __restrict products) {
+[[gnu::always_inline]] inline void pair_block(const ColumnPoints& points,
+                                              const std::vector<double>& centred, std::size_t i,
+                                              std::size_t block, double* __restrict products) {
+  switch (points.dimension()) {
+    case 3:
+      return pair_products<3>(points, centred, i, block, products);
+    case 4:
+      return pair_products<4>(points, centred, i, block, products);
+    case 5:
+      return pair_products<5>(points, centred, i, block, products);
+    case 6:
+      return pair_products<6>(points, centred, i, block, products);
+    case 7:
+      return pair_products<7>(points, centred, i, block, products);
+    case 8:
+      return pair_products<8>(points, centred, i, block, products);
+    case 9:
+      return pair_products<9>(points, centred, i, block, products);
+    default:
+      break;
+  }
   const std::size_t stride = points.stride();
   for (std::size_t j = 0; j < kBlock; ++j) products[j] = 1.0;
   for (std::size_t k = 0; k < points.dimension(); ++k) {
@@ -54,7 +96,8 @@ void pair_block(const ColumnPoints& points, const std::vector<double>& centred, 
 constexpr std::size_t kLargeSet = 2000;
 
 // The terms products[from .. to) summed in eight interleaved running sums.
-double interleaved_sum(const double* products, std::size_t from, std::size_t to) {
+[[gnu::always_inline]] inline double interleaved_sum(const double* products, std::size_t from,
+                                                     std::size_t to) {
   std::array<double, 8> lanes{};
   std::size_t j = from;
   for (; j + 8 <= to; j += 8) {
@@ -63,6 +106,33 @@ double interleaved_sum(const double* products, std::size_t from, std::size_t to)
   for (; j < to; ++j) lanes[0] += products[j];
   return ((lanes[0] + lanes[1]) + (lanes[2] + lanes[3])) +
          ((lanes[4] + lanes[5]) + (lanes[6] + lanes[7]));
+}
+
+// `row` plus the pair terms of point i with every later point, block by block. Where the
+// processor has AVX2 (chosen by the feature, not by the processor's model, so on every maker's),
+// four terms at a time; without fused multiply-adds, so that every processor gives the same
+// bits.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+double
+row_pair_sum(const ColumnPoints& points, const std::vector<double>& centred, std::size_t i,
+             double row) {
+  const std::size_t n = points.size();
+  double products[kBlock];
+  for (std::size_t block = (i + 1) / kBlock * kBlock; block < n; block += kBlock) {
+    pair_block(points, centred, i, block, products);
+    const std::size_t from = block > i ? 0 : i + 1 - block;
+    const std::size_t to = n - block < kBlock ? n - block : kBlock;
+    double part = 0;
+    if (n >= kLargeSet) {
+      part = interleaved_sum(products, from, to);
+    } else {
+      for (std::size_t j = from; j < to; ++j) part += products[j];
+    }
+    row += part;
+  }
+  return row;
 }
 
 // The four sums a point needs of a set of points j: of 1, x_j1, x_j2 and x_j1 x_j2.
@@ -215,7 +285,6 @@ double centred_l2_discrepancy(const ColumnPoints& points) {
   }
   CompensatedSum singles;
   CompensatedSum pairs;
-  double products[kBlock];
   CancelCheck check(16);
   for (std::size_t i = 0; i < n; ++i) {
     check();
@@ -227,20 +296,7 @@ double centred_l2_discrepancy(const ColumnPoints& points) {
       self *= 1.0 + z;
     }
     singles.add(single);
-    double row = 0.5 * self;
-    for (std::size_t block = (i + 1) / kBlock * kBlock; block < n; block += kBlock) {
-      pair_block(points, centred, i, block, products);
-      const std::size_t from = block > i ? 0 : i + 1 - block;
-      const std::size_t to = n - block < kBlock ? n - block : kBlock;
-      double part = 0;
-      if (n >= kLargeSet) {
-        part = interleaved_sum(products, from, to);
-      } else {
-        for (std::size_t j = from; j < to; ++j) part += products[j];
-      }
-      row += part;
-    }
-    pairs.add(row);
+    pairs.add(row_pair_sum(points, centred, i, 0.5 * self));
   }
   const double count = static_cast<double>(n);
   return std::pow(13.0 / 12.0, static_cast<double>(s)) - 2.0 / count * singles.sum +
