@@ -618,63 +618,114 @@ std::vector<double> lattice_rows_with_vertices(int m, int N, RandomSource& rando
 
 // Rows added to a set, each time the candidate farthest from every row so far; among candidates
 // equally far (a lattice's symmetry makes many), the first in an order drawn from `random`.
-// The candidates are swept in the order of their first component, and only those within the
-// largest distance to a row so far are visited: nothing farther can come closer.
+// A row reaches the candidates whose first component lies within the largest distance to a row
+// at the time it is taken: nothing farther can come closer. A candidate learns of the rows
+// taken since it was last looked at only when it may be among the farthest: its distance then
+// is at most what it was, so that the candidates wait in a heap by the distance they last had,
+// and those that may be the farthest are the top of the heap.
 class FarthestInsertion {
  public:
   // Candidates beside the simplex lattice of level H, every point of which is a row.
-  FarthestInsertion(std::vector<double> candidates, std::size_t m, int H, RandomSource& random)
-      : m_(m), count_(candidates.size() / m), nearest_(count_), rank_(count_) {
-    std::vector<std::size_t> order(count_);
-    for (std::size_t c = 0; c < count_; ++c) order[c] = c;
+  FarthestInsertion(const std::vector<double>& candidates, std::size_t m, int H,
+                    RandomSource& random)
+      : m_(m), count_(candidates.size() / m), nearest_(count_), seen_(count_, 0), rank_(count_) {
+    // By first component: the keys beside their candidates, so that the sort reads them in
+    // order (the same order as sorting the candidates by key).
+    std::vector<std::pair<double, std::size_t>> order(count_);
+    for (std::size_t c = 0; c < count_; ++c) order[c] = {candidates[c * m], c};
     std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return candidates[a * m] < candidates[b * m]; });
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     points_.resize(candidates.size());
     first_.resize(count_);
+    heap_.resize(count_);
     for (std::size_t c = 0; c < count_; ++c) {
-      std::copy_n(candidates.begin() + static_cast<long>(order[c] * m), m,
+      std::copy_n(candidates.begin() + static_cast<long>(order[c].second * m), m,
                   points_.begin() + static_cast<long>(c * m));
       first_[c] = points_[c * m];
       nearest_[c] = squared_distance_to_simplex_lattice(points_.data() + c * m, m, H);
       rank_[c] = c;
+      heap_[c] = c;
     }
-    farthest2_ = *std::max_element(nearest_.begin(), nearest_.end());
+    for (std::size_t place = count_ / 2; place > 0; --place) sift_down(place - 1);
     for (std::size_t c = count_; c > 1; --c) {
       std::swap(rank_[c - 1], rank_[static_cast<std::size_t>(random.next()) % c]);
     }
   }
 
-  // A row now in the set.
-  void add(const double* row) {
-    const double reach = std::sqrt(farthest2_);
-    const auto low = std::lower_bound(first_.begin(), first_.end(), row[0] - reach);
-    const auto high = std::upper_bound(first_.begin(), first_.end(), row[0] + reach);
-    for (auto c = static_cast<std::size_t>(low - first_.begin());
-         c < static_cast<std::size_t>(high - first_.begin()); ++c) {
-      nearest_[c] = std::min(nearest_[c], squared_distance(row, points_.data() + c * m_, m_));
-    }
-  }
-
   // The farthest candidate, which becomes a row of the set.
   const double* take() {
-    const double farthest = *std::max_element(nearest_.begin(), nearest_.end());
+    // The farthest distance: the top brought up to date until it stays on top.
+    while (seen_[heap_[0]] != taken_.size()) {
+      const double last = nearest_[heap_[0]];
+      if (bring_up_to_date(heap_[0]) < last) sift_down(0);
+    }
+    const double farthest = nearest_[heap_[0]];
+    // Every candidate as far, within the tolerance, lasts as far in the heap: the top of it,
+    // walked from the root. Those that came nearer go down in turn, the deepest first, so that
+    // each goes down among a heap in order.
+    const double least = farthest * (1 - 1e-9);
     std::size_t chosen = count_;
-    for (std::size_t c = 0; c < count_; ++c) {
-      if (nearest_[c] >= farthest * (1 - 1e-9) && (chosen == count_ || rank_[c] < rank_[chosen])) {
-        chosen = c;
+    std::vector<std::size_t> walk{0};
+    std::vector<std::size_t> came_nearer;
+    while (!walk.empty()) {
+      const std::size_t place = walk.back();
+      walk.pop_back();
+      const std::size_t c = heap_[place];
+      if (!(nearest_[c] >= least)) continue;
+      const double last = nearest_[c];
+      if (bring_up_to_date(c) < last) came_nearer.push_back(place);
+      if (nearest_[c] >= least && (chosen == count_ || rank_[c] < rank_[chosen])) chosen = c;
+      for (std::size_t child = 2 * place + 1; child <= 2 * place + 2 && child < count_; ++child) {
+        walk.push_back(child);
       }
     }
-    farthest2_ = farthest;
+    std::sort(came_nearer.begin(), came_nearer.end(), std::greater<>());
+    for (std::size_t place : came_nearer) sift_down(place);
     const double* row = points_.data() + chosen * m_;
-    add(row);
+    const double reach = std::sqrt(farthest);
+    taken_.push_back({row, row[0] - reach, row[0] + reach});
     return row;
   }
 
  private:
+  struct Taken {
+    const double* row;
+    double low, high;  // the first components it reaches
+  };
+
+  // Candidate c's squared distance to the nearest row, the rows taken since it was last looked
+  // at included.
+  double bring_up_to_date(std::size_t c) {
+    const double* point = points_.data() + c * m_;
+    for (std::size_t t = seen_[c]; t < taken_.size(); ++t) {
+      if (first_[c] >= taken_[t].low && first_[c] <= taken_[t].high) {
+        nearest_[c] = std::min(nearest_[c], squared_distance(taken_[t].row, point, m_));
+      }
+    }
+    seen_[c] = taken_.size();
+    return nearest_[c];
+  }
+
+  // The candidate at `place` moved down the heap (children 2 place + 1 and 2 place + 2) until
+  // neither child's last distance is larger.
+  void sift_down(std::size_t place) {
+    while (true) {
+      std::size_t largest = place;
+      for (std::size_t child = 2 * place + 1; child <= 2 * place + 2 && child < count_; ++child) {
+        if (nearest_[heap_[child]] > nearest_[heap_[largest]]) largest = child;
+      }
+      if (largest == place) return;
+      std::swap(heap_[place], heap_[largest]);
+      place = largest;
+    }
+  }
+
   std::size_t m_, count_;
   std::vector<double> nearest_, points_, first_;
+  std::vector<std::size_t> seen_;  // rows taken that nearest_ knows of
   std::vector<std::size_t> rank_;
-  double farthest2_ = std::numeric_limits<double>::infinity();
+  std::vector<std::size_t> heap_;  // candidates, by the distance they last had
+  std::vector<Taken> taken_;
 };
 
 }  // namespace
@@ -690,7 +741,7 @@ WeightSet energy_start(int m, int N, RandomSource& random) {
   if (chosen == rows) return set;
   std::vector<double> candidates = finer_lattice(columns, N, H);
   if (candidates.empty()) candidates = lattice_rows_with_vertices(m, N, random);
-  FarthestInsertion insertion(std::move(candidates), columns, H, random);
+  FarthestInsertion insertion(candidates, columns, H, random);
   for (; chosen < rows; ++chosen) {
     std::copy_n(insertion.take(), columns, set.values.data() + chosen * columns);
   }
