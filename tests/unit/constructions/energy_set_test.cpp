@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <set>
 #include <vector>
 
@@ -119,6 +120,47 @@ TEST(EnergyStart, HoldsTheLatticeBelowAndDistinctRowsOnTheSimplex) {
         EXPECT_NEAR(sum, 1, 1e-12);
         EXPECT_GE(*std::min_element(row.begin(), row.end()), 0);
       }
+    }
+  }
+}
+
+// The squared distance from `point` to the nearest of the first `rows` rows of the set.
+double nearest_row(const WeightSet& set, std::size_t rows, const double* point) {
+  double nearest = std::numeric_limits<double>::infinity();
+  for (std::size_t j = 0; j < rows; ++j) {
+    nearest = std::min(nearest,
+                       squared_distance(set.values.data() + j * set.columns, point, set.columns));
+  }
+  return nearest;
+}
+
+// Each row beyond the lattice is, when it is taken, a point of the lattice of three times the
+// level that is farthest from every row before it.
+TEST(EnergyStart, TakesACandidateFarthestFromTheRowsEachTime) {
+  struct Case {
+    int m, N, H;
+  };
+  for (const Case& c : {Case{3, 100, 12}, Case{6, 100, 3}}) {
+    GlibcRandom random(3);
+    const WeightSet start = energy_start(c.m, c.N, random);
+    const std::size_t m = start.columns;
+    const std::vector<double> candidates = simplex_lattice_points(m, 3 * c.H);
+    const std::set<std::vector<double>> candidate_set = [&] {
+      std::set<std::vector<double>> rows;
+      for (std::size_t i = 0; i < candidates.size(); i += m) {
+        rows.insert({candidates.begin() + static_cast<long>(i),
+                     candidates.begin() + static_cast<long>(i + m)});
+      }
+      return rows;
+    }();
+    for (std::size_t k = simplex_lattice_points(m, c.H).size() / m; k < start.rows; ++k) {
+      const double* row = start.values.data() + k * m;
+      EXPECT_EQ(candidate_set.count({row, row + m}), 1u) << c.m << " row " << k;
+      double farthest = 0;
+      for (std::size_t i = 0; i < candidates.size(); i += m) {
+        farthest = std::max(farthest, nearest_row(start, k, candidates.data() + i));
+      }
+      EXPECT_NEAR(nearest_row(start, k, row), farthest, 1e-9 * farthest) << c.m << " row " << k;
     }
   }
 }
