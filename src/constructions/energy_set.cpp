@@ -64,7 +64,7 @@ double relative_term(double d2_over_r2, double s, int half_power) {
 
 // q^P by repeated squaring.
 template <int P>
-double power_of(double q) {
+[[gnu::always_inline]] inline double power_of(double q) {
   static_assert(P >= 1);
   if constexpr (P == 1) {
     return q;
@@ -79,33 +79,27 @@ int half_power_of(double s) {
   return half == std::floor(half) && half >= 1 && half <= 64 ? static_cast<int>(half) : 0;
 }
 
-// Two doubles that the processor adds and multiplies as one.
-using DoublePair = double __attribute__((vector_size(16)));
-
-DoublePair load_pair(const double* values) {
-  DoublePair pair;
-  std::memcpy(&pair, values, sizeof pair);
-  return pair;
-}
-
 // The squared distance of two rows in four sums taken in turn, so that the additions need not
 // wait on one another: for the descent, where the last bit does not matter. The row length is
-// kColumns where that is not 0; from four columns on, the sums are taken two at a time.
+// kColumns where that is not 0; from four columns on, the four sums are taken as one vector.
 template <std::size_t kColumns = 0>
-double split_squared_distance(const double* a, const double* b, std::size_t columns) {
+[[gnu::always_inline]] inline double split_squared_distance(const double* a, const double* b,
+                                                            std::size_t columns) {
   const std::size_t m = kColumns > 0 ? kColumns : columns;
   std::array<double, 4> partial{};
   std::size_t k = 0;
   if constexpr (kColumns >= 4) {
-    DoublePair low{};
-    DoublePair high{};
+    using DoubleQuad = double __attribute__((vector_size(32)));
+    DoubleQuad sums{};
     for (; k + 4 <= m; k += 4) {
-      const DoublePair d_low = load_pair(a + k) - load_pair(b + k);
-      const DoublePair d_high = load_pair(a + k + 2) - load_pair(b + k + 2);
-      low += d_low * d_low;
-      high += d_high * d_high;
+      DoubleQuad from;
+      DoubleQuad to;
+      std::memcpy(&from, a + k, sizeof from);
+      std::memcpy(&to, b + k, sizeof to);
+      const DoubleQuad d = from - to;
+      sums += d * d;
     }
-    partial = {low[0], low[1], high[0], high[1]};
+    partial = {sums[0], sums[1], sums[2], sums[3]};
   }
   for (; k < m; ++k) {
     const double d = a[k] - b[k];
@@ -371,8 +365,9 @@ class PairEnergy {
   // measured first and those within the cut-off kept, without a branch: whether a listed pair
   // is within is a coin toss the processor cannot learn, and the terms then run unbroken.
   template <std::size_t kColumns, int kHalfPower>
-  double block_energy_of(const double* x, std::size_t begin, std::size_t end, double* g,
-                         double* w) const {
+  [[gnu::always_inline]] inline double block_energy_of(const double* x, std::size_t begin,
+                                                       std::size_t end, double* g,
+                                                       double* w) const {
     const std::size_t m = kColumns > 0 ? kColumns : m_;
     if (g != nullptr) {
       std::fill(g, g + n_ * m, 0.0);
@@ -437,8 +432,9 @@ class PairEnergy {
   // The kernel for m columns: the exponent s = 2m by default, any other through the general
   // power.
   template <std::size_t kColumns>
-  double block_energy_for(const double* x, std::size_t begin, std::size_t end, double* g,
-                          double* w) const {
+  [[gnu::always_inline]] inline double block_energy_for(const double* x, std::size_t begin,
+                                                        std::size_t end, double* g,
+                                                        double* w) const {
     if (half_power_ == static_cast<int>(kColumns)) {
       return block_energy_of<kColumns, static_cast<int>(kColumns)>(x, begin, end, g, w);
     }
@@ -447,8 +443,36 @@ class PairEnergy {
 
   double block_energy(const double* x, std::size_t begin, std::size_t end, double* g,
                       double* w) const {
-    return with_row_length(
-        m_, [&](auto columns) { return block_energy_for<columns()>(x, begin, end, g, w); });
+    return pair_loop(*this, x, begin, end, g, w);
+  }
+
+  // The pair loop for the row length at hand, the kernels inlined into it. Where the processor
+  // has AVX2 (chosen by the feature, so on every maker's), four columns at a time; without
+  // fused multiply-adds, so that every processor gives the same rows.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+  __attribute__((target_clones("avx2", "default")))
+#endif
+  friend double
+  pair_loop(const PairEnergy& energy, const double* x, std::size_t begin, std::size_t end,
+            double* g, double* w) {
+    switch (energy.m_) {
+      case 2:
+        return energy.block_energy_for<2>(x, begin, end, g, w);
+      case 3:
+        return energy.block_energy_for<3>(x, begin, end, g, w);
+      case 4:
+        return energy.block_energy_for<4>(x, begin, end, g, w);
+      case 5:
+        return energy.block_energy_for<5>(x, begin, end, g, w);
+      case 6:
+        return energy.block_energy_for<6>(x, begin, end, g, w);
+      case 8:
+        return energy.block_energy_for<8>(x, begin, end, g, w);
+      case 10:
+        return energy.block_energy_for<10>(x, begin, end, g, w);
+      default:
+        return energy.block_energy_of<0, 0>(x, begin, end, g, w);
+    }
   }
 
   void gather(double* gradient, double* stiffness) const {
