@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numeric>
+#include <utility>
 
 #include "support/cancel.h"
 
@@ -23,7 +25,11 @@ std::vector<double> simplex_lattice_points(std::size_t m, int H) {
   return points;
 }
 
-double closest_squared_distance(const double* points, std::size_t n, std::size_t m) {
+namespace {
+
+// The closest pair by a sweep in the order of the first coordinate: pairs further apart in it
+// than the closest so far are never compared.
+double swept_closest_squared_distance(const double* points, std::size_t n, std::size_t m) {
   std::vector<std::size_t> order(n);
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::sort(order.begin(), order.end(),
@@ -41,6 +47,184 @@ double closest_squared_distance(const double* points, std::size_t n, std::size_t
     }
   }
   return best;
+}
+
+// Points sorted into the cells of a grid over their first `axes` coordinates, cells of side
+// `side`: two points closer than the side lie in the same cell or in neighbouring ones.
+class PointGrid {
+ public:
+  static constexpr std::size_t kMostAxes = 3;
+
+  // A grid of at most `most_cells` cells; fits() tells whether the side allowed one.
+  PointGrid(const double* points, std::size_t n, std::size_t m, std::size_t axes, double side,
+            double most_cells)
+      : points_(points), m_(m), axes_(axes), side_(side) {
+    double cells = 1;
+    for (std::size_t k = 0; k < axes_; ++k) {
+      low_[k] = std::numeric_limits<double>::infinity();
+      double high = -low_[k];
+      for (std::size_t i = 0; i < n; ++i) {
+        low_[k] = std::min(low_[k], points[i * m + k]);
+        high = std::max(high, points[i * m + k]);
+      }
+      const double along = std::floor((high - low_[k]) / side_) + 1;
+      cells *= along;
+      if (!(cells <= most_cells)) return;
+      count_[k] = static_cast<std::size_t>(along);
+    }
+    fits_ = true;
+    // By cell: counted, then placed.
+    std::vector<std::size_t> cell(n);
+    start_.assign(static_cast<std::size_t>(cells) + 1, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+      cell[i] = cell_of(points + i * m);
+      ++start_[cell[i] + 1];
+    }
+    for (std::size_t c = 1; c < start_.size(); ++c) start_[c] += start_[c - 1];
+    order_.resize(n);
+    std::vector<std::size_t> next(start_.begin(), start_.end() - 1);
+    for (std::size_t i = 0; i < n; ++i) order_[next[cell[i]]++] = i;
+  }
+
+  bool fits() const { return fits_; }
+
+  // The least squared distance of two points of one cell, at most `best`.
+  double closest_within_cells(double best) const {
+    CancelCheck check(256);
+    for (std::size_t c = 0; c + 1 < start_.size(); ++c) {
+      check();
+      best = std::min(best, closest_between(start_[c], start_[c + 1], start_[c], start_[c + 1]));
+    }
+    return best;
+  }
+
+  // The least squared distance of two points in the same or neighbouring cells, at most
+  // `best`: the closest pair's, where that is below the side's square.
+  double closest_near(double best) const {
+    CancelCheck check(256);
+    std::array<std::size_t, kMostAxes> index{};
+    for (std::size_t c = 0; c + 1 < start_.size(); ++c) {
+      check();
+      if (start_[c] != start_[c + 1]) {
+        best = std::min(best, closest_between(start_[c], start_[c + 1], start_[c], start_[c + 1]));
+        // Each pair of neighbouring cells once: from the cell to those of larger number.
+        for_each_later_neighbour(index, [&](std::size_t neighbour) {
+          best = std::min(best, closest_between(start_[c], start_[c + 1], start_[neighbour],
+                                                start_[neighbour + 1]));
+        });
+      }
+      advance(index);
+    }
+    return best;
+  }
+
+ private:
+  std::size_t cell_of(const double* point) const {
+    std::size_t cell = 0;
+    for (std::size_t k = 0; k < axes_; ++k) {
+      const double place = std::floor((point[k] - low_[k]) / side_);
+      cell = cell * count_[k] +
+             static_cast<std::size_t>(std::clamp(place, 0.0, static_cast<double>(count_[k] - 1)));
+    }
+    return cell;
+  }
+
+  // The least squared distance between the points [a_begin, a_end) and [b_begin, b_end) of
+  // order_; within one range, each pair once.
+  double closest_between(std::size_t a_begin, std::size_t a_end, std::size_t b_begin,
+                         std::size_t b_end) const {
+    double best = std::numeric_limits<double>::infinity();
+    for (std::size_t a = a_begin; a < a_end; ++a) {
+      const double* x = points_ + order_[a] * m_;
+      for (std::size_t b = a_begin == b_begin ? a + 1 : b_begin; b < b_end; ++b) {
+        best = std::min(best, squared_distance(x, points_ + order_[b] * m_, m_));
+      }
+    }
+    return best;
+  }
+
+  // The cell's index along each axis, moved on to the next cell's.
+  void advance(std::array<std::size_t, kMostAxes>& index) const {
+    for (std::size_t k = axes_; k > 0; --k) {
+      if (++index[k - 1] < count_[k - 1]) return;
+      index[k - 1] = 0;
+    }
+  }
+
+  // visit(cell) for each neighbouring cell of larger number than the cell at `index`.
+  template <typename Visit>
+  void for_each_later_neighbour(const std::array<std::size_t, kMostAxes>& index,
+                                Visit visit) const {
+    std::size_t offsets = 1;
+    for (std::size_t k = 0; k < axes_; ++k) offsets *= 3;
+    // The offsets in the order of the cells' numbers: those past the middle one are later.
+    for (std::size_t offset = offsets / 2 + 1; offset < offsets; ++offset) {
+      std::size_t neighbour = 0;
+      bool inside = true;
+      std::size_t rest = offset;
+      std::size_t scale = offsets / 3;
+      for (std::size_t k = 0; k < axes_; ++k) {
+        const std::size_t step = rest / scale;  // 0, 1, 2 for -1, 0, +1
+        rest %= scale;
+        scale = std::max<std::size_t>(scale / 3, 1);
+        inside = inside && index[k] + step >= 1 && index[k] + step <= count_[k];
+        neighbour = neighbour * count_[k] + (index[k] + step - 1);
+      }
+      if (inside) visit(neighbour);
+    }
+  }
+
+  const double* points_;
+  std::size_t m_, axes_;
+  double side_;
+  std::array<double, kMostAxes> low_{};
+  std::array<std::size_t, kMostAxes> count_{};
+  bool fits_ = false;
+  std::vector<std::size_t> start_;  // the first of each cell's points in order_
+  std::vector<std::size_t> order_;  // the points by cell
+};
+
+// From this many points and columns on, the closest pair is found on grids; below, the sweep
+// compares few pairs anyway.
+constexpr std::size_t kPointsForGrid = 1000;
+constexpr std::size_t kColumnsForGrid = 4;
+
+}  // namespace
+
+double closest_squared_distance(const double* points, std::size_t n, std::size_t m) {
+  if (n < kPointsForGrid || m < kColumnsForGrid)
+    return swept_closest_squared_distance(points, n, m);
+  // Grids over the first coordinates (the last of a simplex's rows follows from them). A
+  // coarse grid of about two points a cell bounds the closest pair by pairs that share a
+  // cell; on a grid of that bound's side the closest pair lies in neighbouring cells.
+  const std::size_t axes = std::min(PointGrid::kMostAxes, m - 1);
+  const double most_cells = 8 * static_cast<double>(n);
+  double volume = 1;
+  for (std::size_t k = 0; k < axes; ++k) {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (std::size_t i = 0; i < n; ++i) {
+      low = std::min(low, points[i * m + k]);
+      high = std::max(high, points[i * m + k]);
+    }
+    volume *= high - low;
+  }
+  const double coarse_side =
+      std::pow(2 * volume / static_cast<double>(n), 1.0 / static_cast<double>(axes));
+  const PointGrid coarse(points, n, m, axes, coarse_side, most_cells);
+  if (!(coarse_side > 0) || !coarse.fits()) return swept_closest_squared_distance(points, n, m);
+  const double bound = coarse.closest_within_cells(std::numeric_limits<double>::infinity());
+  if (!(bound > 0)) return bound;  // two points coincide
+  if (!std::isfinite(bound)) return swept_closest_squared_distance(points, n, m);
+  // A side a little over the bound's root, so that a pair at the bound lies in neighbouring
+  // cells whatever the rounding of the cells' edges; over fewer coordinates where so small a
+  // side would make too many cells.
+  const double fine_side = std::sqrt(bound) * (1 + 1e-6);
+  for (std::size_t fine_axes = axes; fine_axes > 0; --fine_axes) {
+    const PointGrid fine(points, n, m, fine_axes, fine_side, most_cells);
+    if (fine.fits()) return fine.closest_near(bound);
+  }
+  return swept_closest_squared_distance(points, n, m);
 }
 
 double squared_distance_to_simplex_lattice(const double* x, std::size_t m, int H) {
