@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <numbers>
 #include <numeric>
 #include <utility>
 
@@ -49,35 +50,37 @@ double swept_closest_squared_distance(const double* points, std::size_t n, std::
   return best;
 }
 
-// Points sorted into the cells of a grid over their first `axes` coordinates, cells of side
-// `side`: two points closer than the side lie in the same cell or in neighbouring ones.
+// Points sorted into the cells of a grid over `axes` of their projections on unit vectors
+// (`along`, kMostAxes a point), cells of side `side`: two points closer than the side are
+// closer than that along every unit vector, and so lie in the same cell or in neighbouring
+// ones.
 class PointGrid {
  public:
   static constexpr std::size_t kMostAxes = 3;
 
   // A grid of at most `most_cells` cells; fits() tells whether the side allowed one.
-  PointGrid(const double* points, std::size_t n, std::size_t m, std::size_t axes, double side,
-            double most_cells)
+  PointGrid(const double* points, const double* along, std::size_t n, std::size_t m,
+            std::size_t axes, double side, double most_cells)
       : points_(points), m_(m), axes_(axes), side_(side) {
     double cells = 1;
     for (std::size_t k = 0; k < axes_; ++k) {
       low_[k] = std::numeric_limits<double>::infinity();
       double high = -low_[k];
       for (std::size_t i = 0; i < n; ++i) {
-        low_[k] = std::min(low_[k], points[i * m + k]);
-        high = std::max(high, points[i * m + k]);
+        low_[k] = std::min(low_[k], along[i * kMostAxes + k]);
+        high = std::max(high, along[i * kMostAxes + k]);
       }
-      const double along = std::floor((high - low_[k]) / side_) + 1;
-      cells *= along;
+      const double cells_along = std::floor((high - low_[k]) / side_) + 1;
+      cells *= cells_along;
       if (!(cells <= most_cells)) return;
-      count_[k] = static_cast<std::size_t>(along);
+      count_[k] = static_cast<std::size_t>(cells_along);
     }
     fits_ = true;
     // By cell: counted, then placed.
     std::vector<std::size_t> cell(n);
     start_.assign(static_cast<std::size_t>(cells) + 1, 0);
     for (std::size_t i = 0; i < n; ++i) {
-      cell[i] = cell_of(points + i * m);
+      cell[i] = cell_of(along + i * kMostAxes);
       ++start_[cell[i] + 1];
     }
     for (std::size_t c = 1; c < start_.size(); ++c) start_[c] += start_[c - 1];
@@ -119,10 +122,10 @@ class PointGrid {
   }
 
  private:
-  std::size_t cell_of(const double* point) const {
+  std::size_t cell_of(const double* projections) const {
     std::size_t cell = 0;
     for (std::size_t k = 0; k < axes_; ++k) {
-      const double place = std::floor((point[k] - low_[k]) / side_);
+      const double place = std::floor((projections[k] - low_[k]) / side_);
       cell = cell * count_[k] +
              static_cast<std::size_t>(std::clamp(place, 0.0, static_cast<double>(count_[k] - 1)));
     }
@@ -189,39 +192,62 @@ class PointGrid {
 constexpr std::size_t kPointsForGrid = 1000;
 constexpr std::size_t kColumnsForGrid = 4;
 
+// Each point's projections on kMostAxes unit vectors of the simplex's plane (rows of the
+// discrete cosine transform, which spread a simplex's vertices, and so the clusters of rows
+// that gather near them, over distinct values).
+std::vector<double> grid_projections(const double* points, std::size_t n, std::size_t m) {
+  std::vector<double> unit(PointGrid::kMostAxes * m);
+  for (std::size_t k = 0; k < PointGrid::kMostAxes; ++k) {
+    for (std::size_t j = 0; j < m; ++j) {
+      unit[k * m + j] = std::sqrt(2.0 / static_cast<double>(m)) *
+                        std::cos(std::numbers::pi * static_cast<double>(k + 1) *
+                                 (static_cast<double>(j) + 0.5) / static_cast<double>(m));
+    }
+  }
+  std::vector<double> along(n * PointGrid::kMostAxes);
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t k = 0; k < PointGrid::kMostAxes; ++k) {
+      double sum = 0;
+      for (std::size_t j = 0; j < m; ++j) sum += unit[k * m + j] * points[i * m + j];
+      along[i * PointGrid::kMostAxes + k] = sum;
+    }
+  }
+  return along;
+}
+
 }  // namespace
 
 double closest_squared_distance(const double* points, std::size_t n, std::size_t m) {
   if (n < kPointsForGrid || m < kColumnsForGrid)
     return swept_closest_squared_distance(points, n, m);
-  // Grids over the first coordinates (the last of a simplex's rows follows from them). A
-  // coarse grid of about two points a cell bounds the closest pair by pairs that share a
+  // A coarse grid of about two points a cell bounds the closest pair by pairs that share a
   // cell; on a grid of that bound's side the closest pair lies in neighbouring cells.
-  const std::size_t axes = std::min(PointGrid::kMostAxes, m - 1);
+  const std::vector<double> along = grid_projections(points, n, m);
+  const std::size_t axes = PointGrid::kMostAxes;
   const double most_cells = 8 * static_cast<double>(n);
   double volume = 1;
   for (std::size_t k = 0; k < axes; ++k) {
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
     for (std::size_t i = 0; i < n; ++i) {
-      low = std::min(low, points[i * m + k]);
-      high = std::max(high, points[i * m + k]);
+      low = std::min(low, along[i * axes + k]);
+      high = std::max(high, along[i * axes + k]);
     }
     volume *= high - low;
   }
   const double coarse_side =
       std::pow(2 * volume / static_cast<double>(n), 1.0 / static_cast<double>(axes));
-  const PointGrid coarse(points, n, m, axes, coarse_side, most_cells);
+  const PointGrid coarse(points, along.data(), n, m, axes, coarse_side, most_cells);
   if (!(coarse_side > 0) || !coarse.fits()) return swept_closest_squared_distance(points, n, m);
   const double bound = coarse.closest_within_cells(std::numeric_limits<double>::infinity());
   if (!(bound > 0)) return bound;  // two points coincide
   if (!std::isfinite(bound)) return swept_closest_squared_distance(points, n, m);
   // A side a little over the bound's root, so that a pair at the bound lies in neighbouring
-  // cells whatever the rounding of the cells' edges; over fewer coordinates where so small a
-  // side would make too many cells.
+  // cells whatever the rounding of the projections and the cells' edges; over fewer axes where
+  // so small a side would make too many cells.
   const double fine_side = std::sqrt(bound) * (1 + 1e-6);
   for (std::size_t fine_axes = axes; fine_axes > 0; --fine_axes) {
-    const PointGrid fine(points, n, m, fine_axes, fine_side, most_cells);
+    const PointGrid fine(points, along.data(), n, m, fine_axes, fine_side, most_cells);
     if (fine.fits()) return fine.closest_near(bound);
   }
   return swept_closest_squared_distance(points, n, m);
