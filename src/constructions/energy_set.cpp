@@ -112,7 +112,7 @@ template <std::size_t kColumns = 0>
 // it, which lets them keep a row in registers, and with 0 (the length then read at run time)
 // elsewhere.
 template <typename Function>
-decltype(auto) with_row_length(std::size_t m, Function&& function) {
+[[gnu::always_inline]] inline decltype(auto) with_row_length(std::size_t m, Function&& function) {
   switch (m) {
     case 2:
       return function(std::integral_constant<std::size_t, 2>{});
@@ -455,24 +455,10 @@ class PairEnergy {
   friend double
   pair_loop(const PairEnergy& energy, const double* x, std::size_t begin, std::size_t end,
             double* g, double* w) {
-    switch (energy.m_) {
-      case 2:
-        return energy.block_energy_for<2>(x, begin, end, g, w);
-      case 3:
-        return energy.block_energy_for<3>(x, begin, end, g, w);
-      case 4:
-        return energy.block_energy_for<4>(x, begin, end, g, w);
-      case 5:
-        return energy.block_energy_for<5>(x, begin, end, g, w);
-      case 6:
-        return energy.block_energy_for<6>(x, begin, end, g, w);
-      case 8:
-        return energy.block_energy_for<8>(x, begin, end, g, w);
-      case 10:
-        return energy.block_energy_for<10>(x, begin, end, g, w);
-      default:
-        return energy.block_energy_of<0, 0>(x, begin, end, g, w);
-    }
+    return with_row_length(
+        energy.m_, [&](auto columns) __attribute__((always_inline)) {
+          return energy.block_energy_for<columns()>(x, begin, end, g, w);
+        });
   }
 
   void gather(double* gradient, double* stiffness) const {
