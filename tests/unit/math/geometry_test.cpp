@@ -85,7 +85,7 @@ TEST(ClosestPair, IsTheLeastOverEveryPairForEveryShapeOfSet) {
         }
         for (std::size_t k = 0; shape != 1 && shape != 3 && k < m; ++k) points[i * m + k] /= sum;
       }
-      if (shape == 4) std::copy_n(points.begin(), m, points.begin() + 700 * m);
+      if (shape == 4) std::copy_n(points.begin(), m, points.begin() + static_cast<long>(700 * m));
       EXPECT_EQ(closest_squared_distance(points.data(), points.size() / m, m),
                 closest_by_every_pair(points, m))
           << "m " << m << " shape " << shape;
