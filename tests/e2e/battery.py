@@ -683,7 +683,8 @@ def prime_table():
 
 def memory_limit():
     """Under a small address-space limit a run either completes or ends with the allocation
-    message and leaves nothing; never an abort."""
+    message and leaves nothing; never an abort. Likewise weights_inspect: a report, or the
+    message and status 2."""
     if "asan" in subprocess.run(["ldd", os.path.join(BIN, "gwud_weights")], capture_output=True,
                                 text=True).stdout:
         print("memory_limit: sanitized build, address-space limits do not apply")
@@ -706,6 +707,20 @@ def memory_limit():
                       f"{where}: status {result.returncode}, output {out[-100:]!r}")
                 check(work.files() == [], f"{where}: files {work.files()}")
         check(refused > 0, f"{program}: no limit made an allocation fail")
+    refused = 0
+    for kilobytes in range(4000, 12001, 100):
+        with Work() as work:
+            with open(os.path.join(work.path, "set.txt"), "w") as f:
+                f.write("0.5 0.5\n0.25 0.75\n1 0\n")
+            limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (kilobytes << 10, kilobytes << 10))
+            result = work.run("weights_inspect", ["set.txt"], preexec_fn=limit)
+            if result.returncode in (0, 127):
+                continue
+            refused += 1
+            said = (result.stdout + result.stderr).decode(errors="replace")
+            check(result.returncode == 2 and "not enough memory" in said,
+                  f"weights_inspect under ulimit -v {kilobytes}: status {result.returncode}")
+    check(refused > 0, "weights_inspect: no limit made an allocation fail")
 
 
 def own_files_only():

@@ -6,7 +6,9 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -69,9 +71,37 @@ void install_cleanup_handler(int signal_number, bool only_default) {
 // Standard output was closed when the run started: what the run writes there fails.
 bool standard_output_closed = false;
 
+// How a run ends where memory ran out before an exception could be made.
+int exhausted_status = 1;
+void (*exhausted_report)() = nullptr;
+
+// std::terminate with no exception in flight. Here that is where an exception could not even
+// be made for want of memory: the runtime's reserve for exceptions is taken as the process
+// starts, and is missing when the address space was already nearly full then. When a small
+// allocation fails as well, the run ends as any refused allocation does (its files removed,
+// the message, the failure status); otherwise it aborts.
+[[noreturn]] void end_for_want_of_memory() {
+  if (!std::current_exception()) {
+    void* probe = std::malloc(256);
+    if (probe == nullptr) {
+      remove_registered_files();
+      if (exhausted_report != nullptr) exhausted_report();
+      ::_exit(exhausted_status);
+    }
+    std::free(probe);
+  }
+  std::abort();
+}
+
 }  // namespace
 
 bool standard_output_was_closed() { return standard_output_closed; }
+
+void end_on_exhausted_memory(int status, void (*report)()) {
+  exhausted_status = status;
+  exhausted_report = report;
+  std::set_terminate(end_for_want_of_memory);
+}
 
 void remove_registered_files() {
   for (CleanupSlot& slot : cleanup_slots) {

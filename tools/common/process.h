@@ -19,6 +19,11 @@ namespace simplex_weights::cli {
 /// the files registered below before the process ends as the signal would.
 void prepare_process();
 
+/// Where memory runs out before an exception can be made (std::terminate with none in flight),
+/// the process removes its registered files, calls `report` (which may not allocate) and ends
+/// with `status`.
+void end_on_exhausted_memory(int status, void (*report)());
+
 /// Whether standard output was closed when prepare_process ran (descriptor 1 now holds
 /// /dev/null): whatever the run writes there must fail as a write to a closed descriptor does.
 bool standard_output_was_closed();

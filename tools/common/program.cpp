@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <exception>
@@ -88,27 +87,6 @@ void convert_arguments(char** argv, int& first, int& second) {
     if (!value) throw Failure(format_message(kOutOfRangeMessage, argv[i]));
     (i == 1 ? first : second) = *value;
   }
-}
-
-// The failure status of the program running, for end_for_want_of_memory.
-int running_failure_status = kExitFailure;
-
-// std::terminate with no exception in flight. Here that is where an exception could not even
-// be made for want of memory: the runtime's reserve for exceptions is taken as the process
-// starts, and is missing when the address space was already nearly full then. When a small
-// allocation fails as well, the run ends as any refused allocation does (its files removed,
-// the message, the failure status); otherwise it aborts.
-[[noreturn]] void end_for_want_of_memory() {
-  if (!std::current_exception()) {
-    void* probe = std::malloc(256);
-    if (probe == nullptr) {
-      remove_registered_files();
-      report_unbuffered(kOutOfMemoryMessage);
-      ::_exit(running_failure_status);
-    }
-    std::free(probe);
-  }
-  std::abort();
 }
 
 // Runs the body; every failure, including allocations refused deep inside the C++ library,
@@ -199,8 +177,7 @@ int run_command_line(const ProgramInfo& info, int argc, char** argv, ProgramBody
 
 int run_program(const ProgramInfo& info, int argc, char** argv, ProgramBody body) {
   prepare_process();
-  running_failure_status = info.failure_status;
-  std::set_terminate(end_for_want_of_memory);
+  end_on_exhausted_memory(info.failure_status, [] { report_unbuffered(kOutOfMemoryMessage); });
   try {
     return run_command_line(info, argc, argv, body);
   } catch (const std::bad_alloc&) {

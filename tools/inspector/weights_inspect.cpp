@@ -9,6 +9,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/exit_status.h"
@@ -99,6 +100,12 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   simplex_weights::cli::prepare_process();
+  simplex_weights::cli::end_on_exhausted_memory(simplex_weights::cli::kExitUnreadable, [] {
+    constexpr std::string_view kMessage = "weights_inspect: not enough memory\n";
+    if (::write(STDERR_FILENO, kMessage.data(), kMessage.size()) < 0) {
+      // standard error is gone too: the status is all that is left
+    }
+  });
   try {
     return simplex_weights::cli::run(argc, argv);
   } catch (const std::bad_alloc&) {
