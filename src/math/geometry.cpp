@@ -50,27 +50,28 @@ double swept_closest_squared_distance(const double* points, std::size_t n, std::
   return best;
 }
 
+// The grids' axes at most: projections of a point on that many unit vectors.
+constexpr std::size_t kMostAxes = 3;
+
+// The least and largest projection along each axis.
+struct Extent {
+  std::array<double, kMostAxes> low{}, high{};
+};
+
 // Points sorted into the cells of a grid over `axes` of their projections on unit vectors
 // (`along`, kMostAxes a point), cells of side `side`: two points closer than the side are
 // closer than that along every unit vector, and so lie in the same cell or in neighbouring
 // ones.
 class PointGrid {
  public:
-  static constexpr std::size_t kMostAxes = 3;
-
-  // A grid of at most `most_cells` cells; fits() tells whether the side allowed one.
-  PointGrid(const double* points, const double* along, std::size_t n, std::size_t m,
-            std::size_t axes, double side, double most_cells)
-      : points_(points), m_(m), axes_(axes), side_(side) {
+  // A grid of at most `most_cells` cells over projections spread from `low` to `high`; fits()
+  // tells whether the side allowed one.
+  PointGrid(const double* points, const double* along, const Extent& extent, std::size_t n,
+            std::size_t m, std::size_t axes, double side, double most_cells)
+      : points_(points), m_(m), axes_(axes), side_(side), low_(extent.low) {
     double cells = 1;
     for (std::size_t k = 0; k < axes_; ++k) {
-      low_[k] = std::numeric_limits<double>::infinity();
-      double high = -low_[k];
-      for (std::size_t i = 0; i < n; ++i) {
-        low_[k] = std::min(low_[k], along[i * kMostAxes + k]);
-        high = std::max(high, along[i * kMostAxes + k]);
-      }
-      const double cells_along = std::floor((high - low_[k]) / side_) + 1;
+      const double cells_along = std::floor((extent.high[k] - low_[k]) / side_) + 1;
       cells *= cells_along;
       if (!(cells <= most_cells)) return;
       count_[k] = static_cast<std::size_t>(cells_along);
@@ -180,7 +181,7 @@ class PointGrid {
   const double* points_;
   std::size_t m_, axes_;
   double side_;
-  std::array<double, kMostAxes> low_{};
+  std::array<double, kMostAxes> low_;
   std::array<std::size_t, kMostAxes> count_{};
   bool fits_ = false;
   std::vector<std::size_t> start_;  // the first of each cell's points in order_
@@ -196,20 +197,20 @@ constexpr std::size_t kColumnsForGrid = 4;
 // discrete cosine transform, which spread a simplex's vertices, and so the clusters of rows
 // that gather near them, over distinct values).
 std::vector<double> grid_projections(const double* points, std::size_t n, std::size_t m) {
-  std::vector<double> unit(PointGrid::kMostAxes * m);
-  for (std::size_t k = 0; k < PointGrid::kMostAxes; ++k) {
+  std::vector<double> unit(kMostAxes * m);
+  for (std::size_t k = 0; k < kMostAxes; ++k) {
     for (std::size_t j = 0; j < m; ++j) {
       unit[k * m + j] = std::sqrt(2.0 / static_cast<double>(m)) *
                         std::cos(std::numbers::pi * static_cast<double>(k + 1) *
                                  (static_cast<double>(j) + 0.5) / static_cast<double>(m));
     }
   }
-  std::vector<double> along(n * PointGrid::kMostAxes);
+  std::vector<double> along(n * kMostAxes);
   for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t k = 0; k < PointGrid::kMostAxes; ++k) {
+    for (std::size_t k = 0; k < kMostAxes; ++k) {
       double sum = 0;
       for (std::size_t j = 0; j < m; ++j) sum += unit[k * m + j] * points[i * m + j];
-      along[i * PointGrid::kMostAxes + k] = sum;
+      along[i * kMostAxes + k] = sum;
     }
   }
   return along;
@@ -223,21 +224,22 @@ double closest_squared_distance(const double* points, std::size_t n, std::size_t
   // A coarse grid of about two points a cell bounds the closest pair by pairs that share a
   // cell; on a grid of that bound's side the closest pair lies in neighbouring cells.
   const std::vector<double> along = grid_projections(points, n, m);
-  const std::size_t axes = PointGrid::kMostAxes;
+  Extent extent;
+  extent.low.fill(std::numeric_limits<double>::infinity());
+  extent.high.fill(-std::numeric_limits<double>::infinity());
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t k = 0; k < kMostAxes; ++k) {
+      extent.low[k] = std::min(extent.low[k], along[i * kMostAxes + k]);
+      extent.high[k] = std::max(extent.high[k], along[i * kMostAxes + k]);
+    }
+  }
+  const std::size_t axes = kMostAxes;
   const double most_cells = 8 * static_cast<double>(n);
   double volume = 1;
-  for (std::size_t k = 0; k < axes; ++k) {
-    double low = std::numeric_limits<double>::infinity();
-    double high = -low;
-    for (std::size_t i = 0; i < n; ++i) {
-      low = std::min(low, along[i * axes + k]);
-      high = std::max(high, along[i * axes + k]);
-    }
-    volume *= high - low;
-  }
+  for (std::size_t k = 0; k < axes; ++k) volume *= extent.high[k] - extent.low[k];
   const double coarse_side =
       std::pow(2 * volume / static_cast<double>(n), 1.0 / static_cast<double>(axes));
-  const PointGrid coarse(points, along.data(), n, m, axes, coarse_side, most_cells);
+  const PointGrid coarse(points, along.data(), extent, n, m, axes, coarse_side, most_cells);
   if (!(coarse_side > 0) || !coarse.fits()) return swept_closest_squared_distance(points, n, m);
   const double bound = coarse.closest_within_cells(std::numeric_limits<double>::infinity());
   if (!(bound > 0)) return bound;  // two points coincide
@@ -247,7 +249,7 @@ double closest_squared_distance(const double* points, std::size_t n, std::size_t
   // so small a side would make too many cells.
   const double fine_side = std::sqrt(bound) * (1 + 1e-6);
   for (std::size_t fine_axes = axes; fine_axes > 0; --fine_axes) {
-    const PointGrid fine(points, along.data(), n, m, fine_axes, fine_side, most_cells);
+    const PointGrid fine(points, along.data(), extent, n, m, fine_axes, fine_side, most_cells);
     if (fine.fits()) return fine.closest_near(bound);
   }
   return swept_closest_squared_distance(points, n, m);
